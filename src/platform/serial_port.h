@@ -1,0 +1,48 @@
+#pragma once
+// The one serial port of the tool, as the port button and the download use it.
+//
+// Settings are applied one by one, in the order the open sequence gives; `open` fails when the
+// port does not exist or another program holds it. Received bytes are announced through the
+// listener on the user-interface thread with event code 2; a port that breaks while open (an
+// adapter pulled out) is announced once through portLost.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pelmora {
+
+class SerialPort {
+public:
+    static constexpr int receiveEvent = 2;  // bytes have been received
+
+    class Listener {
+    public:
+        virtual ~Listener() = default;
+        virtual void commEvent(int code) = 0;
+        virtual void portLost() = 0;
+    };
+
+    virtual ~SerialPort() = default;
+
+    virtual void setListener(Listener* listener) = 0;
+
+    virtual void setPortNumber(int number) = 0;                 // COMn, n from 1; 0 is no port
+    virtual void setSettings(const std::string& settings) = 0;  // "115200,n,8,1"
+    virtual void setRawMode(bool raw) = 0;                      // reads return bytes unchanged
+    virtual void setOutBufferSize(int bytes) = 0;
+    virtual void setInBufferSize(int bytes) = 0;
+    virtual bool open() = 0;
+    virtual void setReadLength(int bytes) = 0;       // 0: a read returns every waiting byte
+    virtual void setReceiveThreshold(int bytes) = 0;  // receive event when this many are waiting
+    virtual void setSendThreshold(int bytes) = 0;     // 0: no transmit event
+
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Queues bytes for sending without waiting for them to leave. False when the port refused them.
+    virtual bool write(std::span<const std::uint8_t> bytes) = 0;
+    virtual std::vector<std::uint8_t> readAll() = 0;
+};
+
+}  // namespace pelmora

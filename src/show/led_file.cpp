@@ -1,0 +1,67 @@
+#include "show/led_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <limits>
+
+namespace pelmora {
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::optional<LedHeader> readLedHeader(std::span<const std::uint8_t> fileBytes) {
+    if (fileBytes.size() <= ledHeaderFrameSectorsOffset) return std::nullopt;
+    if (fileBytes[1] >= 128) return std::nullopt;
+    if (fileBytes[ledHeaderFrameSectorsOffset] >= 63) return std::nullopt;
+    if (fileBytes.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) return std::nullopt;
+
+    LedHeader header;
+    header.headerDots = (fileBytes[1] * 256 + fileBytes[0]) / 3;
+    header.stride = frameStride(fileBytes[ledHeaderFrameSectorsOffset]);
+    // nearbyint rounds in the default mode: to nearest, an exact half to the even neighbour.
+    const double frames = (static_cast<double>(fileBytes.size()) - 512.0) / header.stride;
+    header.frameEstimate = static_cast<std::int32_t>(std::nearbyint(frames));
+    return header;
+}
+
+std::optional<Bytes> readWholeFile(const std::string& path) {
+    // O_NONBLOCK so that a FIFO without a writer cannot hold the open; such files are refused below.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (file.get() < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    if (info.st_size < 0 || info.st_size > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+
+    Bytes bytes(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return std::nullopt;
+        if (got == 0) break;  // the file shrank while we read it
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+}  // namespace pelmora

@@ -1,0 +1,188 @@
+#pragma once
+// Fakes of the platform seams and the two windows: they record what they were asked and
+// answer what a test preset.
+
+#include <deque>
+#include <functional>
+#include <utility>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "platform/serial_port.h"
+#include "platform/views.h"
+#include "platform/web_opener.h"
+
+namespace pelmora::testing {
+
+class FakeMessageBox : public MessageBox {
+public:
+    struct Shown {
+        std::string title, text;
+        Icon icon;
+    };
+    void show(const std::string& title, const std::string& text, Icon icon) override {
+        shown.push_back({title, text, icon});
+        if (onShow) onShow();
+    }
+    std::vector<Shown> shown;
+    std::function<void()> onShow;  // runs while the "modal" box is up
+};
+
+class FakeFileDialog : public FileDialog {
+public:
+    FileDialogResult open(const FileDialogSettings& settings) override {
+        asked.push_back(settings);
+        if (answers.empty()) return {FileDialogResult::Outcome::cancelled, {}};
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void choose(const std::string& path) { answers.push_back({FileDialogResult::Outcome::chosen, path}); }
+    void cancel() { answers.push_back({FileDialogResult::Outcome::cancelled, {}}); }
+    void chooseSeveral() { answers.push_back({FileDialogResult::Outcome::several, {}}); }
+
+    std::deque<FileDialogResult> answers;
+    std::vector<FileDialogSettings> asked;
+};
+
+class FakeWebOpener : public WebOpener {
+public:
+    void open(const std::string& url) override { opened.push_back(url); }
+    std::vector<std::string> opened;
+};
+
+// A serial port that records settings and writes; a test delivers bytes with receive().
+class FakeSerialPort : public SerialPort {
+public:
+    void setListener(Listener* l) override { listener = l; }
+    void setPortNumber(int number) override { calls.push_back("port " + std::to_string(number)); portNumber = number; }
+    void setSettings(const std::string& s) override { calls.push_back("settings " + s); }
+    void setRawMode(bool raw) override { calls.push_back(raw ? "raw" : "text"); }
+    void setOutBufferSize(int bytes) override { calls.push_back("out " + std::to_string(bytes)); }
+    void setInBufferSize(int bytes) override { calls.push_back("in " + std::to_string(bytes)); }
+    bool open() override {
+        calls.push_back("open");
+        open_ = opens;
+        return open_;
+    }
+    void setReadLength(int bytes) override { calls.push_back("read length " + std::to_string(bytes)); }
+    void setReceiveThreshold(int bytes) override { calls.push_back("rthreshold " + std::to_string(bytes)); }
+    void setSendThreshold(int bytes) override { calls.push_back("sthreshold " + std::to_string(bytes)); }
+    void close() override {
+        calls.push_back("close");
+        open_ = false;
+    }
+    bool isOpen() const override { return open_; }
+    bool write(std::span<const std::uint8_t> bytes) override {
+        writes.emplace_back(bytes.begin(), bytes.end());
+        return open_;
+    }
+    std::vector<std::uint8_t> readAll() override { return std::exchange(waiting, {}); }
+
+    // Bytes arrive from the controller: they wait in the buffer and the receive event is raised.
+    void receive(std::vector<std::uint8_t> bytes) {
+        waiting.insert(waiting.end(), bytes.begin(), bytes.end());
+        if (listener && open_) listener->commEvent(SerialPort::receiveEvent);
+    }
+    void lose() {
+        if (listener) listener->portLost();
+    }
+    std::vector<std::uint8_t> written() const {
+        std::vector<std::uint8_t> all;
+        for (const auto& w : writes) all.insert(all.end(), w.begin(), w.end());
+        return all;
+    }
+
+    Listener* listener = nullptr;
+    bool opens = true;  // whether open() succeeds
+    int portNumber = 0;
+    std::vector<std::string> calls;
+    std::vector<std::vector<std::uint8_t>> writes;
+    std::vector<std::uint8_t> waiting;
+
+private:
+    bool open_ = false;
+};
+
+class FakeInputForm : public InputForm {
+public:
+    void show() override { shown = true; }
+    void hide() override { shown = false; }
+    bool isShown() const override { return shown; }
+    void setCaption(const std::string& text) override { caption_ = text; }
+    std::string caption() const override { return caption_; }
+    void setDots(const std::string& text) override { dots_ = ruled(text); }
+    std::string dots() const override { return dots_; }
+    void setFrames(const std::string& text) override { frames_ = ruled(text); }
+    std::string frames() const override { return frames_; }
+
+    bool shown = false;
+
+private:
+    static std::string ruled(const std::string& text);  // the minimum-one rule
+    std::string caption_ = "参数", dots_ = "1", frames_ = "1";
+};
+
+class FakeMainView : public MainView {
+public:
+    InputForm& inputForm() override {
+        if (!form) form = std::make_unique<FakeInputForm>(), ++formsCreated;
+        return *form;
+    }
+    bool hasInputForm() const override { return form != nullptr; }
+    void destroyInputForm() override { form.reset(); }
+    FakeInputForm* input() { return form.get(); }
+
+    void setStatus(const std::string& text) override { status_ = text; }
+    std::string status() const override { return status_; }
+
+    void addShowEntry(const std::string& path) override { entries.push_back(path); }
+    void removeShowEntry(int position) override;
+    int showEntryCount() const override { return static_cast<int>(entries.size()); }
+    std::string showEntry(int position) const override;
+    void selectShowEntry(int position) override { selected = position; }
+    int selectedShowEntry() const override { return selected; }
+
+    void setUsedMemoryMaximum(int maximum) override { usedMaximum = maximum; }
+    void setUsedMemory(float value, const std::string& text) override { usedValue = value, sizeText = text; }
+
+    void setProgressRange(int minimum, int maximum) override { progressMin = minimum, progressMax = maximum; }
+    int progressMaximum() const override { return progressMax; }
+    void setProgressValue(int value) override { progressValue = value; }
+    void setProgressVisible(bool visible) override { progressVisible = visible; }
+
+    void setPortEntries(const std::vector<std::string>& e, int s) override { portList = e, portSelected = s; }
+    int portIndex() const override { return portSelected; }
+    void setPortListEnabled(bool enabled) override { portListEnabled = enabled; }
+    void setPortTooltips(const std::vector<std::string>& tips) override { portTooltips = tips; }
+    void setLamp(Rgb colour) override { lamp = colour; }
+    void setPortButtonCaption(const std::string& text) override { portButton = text; }
+
+    void setColourOrderEntries(const std::vector<std::string>& e, int s) override { colourList = e, colourSelected = s; }
+    int colourOrderIndex() const override { return colourSelected; }
+    void setFrameTimeEntries(const std::vector<std::string>& e, int s) override { timeList = e, timeSelected = s; }
+    int frameTimeIndex() const override { return timeSelected; }
+
+    std::unique_ptr<FakeInputForm> form;
+    int formsCreated = 0;
+    std::string status_;
+    std::vector<std::string> entries;
+    int selected = -1;
+    int usedMaximum = 0;
+    float usedValue = -1;
+    std::string sizeText;
+    int progressMin = 0, progressMax = 0, progressValue = 0;
+    bool progressVisible = true;
+    std::vector<std::string> portList, portTooltips;
+    int portSelected = -1;
+    bool portListEnabled = true;
+    Rgb lamp{1, 1, 1};
+    std::string portButton = "打开串口";
+    std::vector<std::string> colourList, timeList;
+    int colourSelected = -1, timeSelected = -1;
+};
+
+}  // namespace pelmora::testing

@@ -1,0 +1,43 @@
+#pragma once
+// LED files built in the tests from the format: a 512-byte header (bytes 0-1 pixel bytes
+// per frame, little-endian; byte 16 sectors per frame minus one), then the frames.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pelmora::testing {
+
+using Pixel = std::function<std::uint8_t(int frame, int dot, int channel)>;
+
+// A recognisable byte for every (frame, dot, channel), different for the three channels.
+std::uint8_t patternPixel(int frame, int dot, int channel);
+
+struct LedFileSpec {
+    int dots = 1;
+    int frames = 1;
+    std::uint8_t sectorsMinusOne = 0;  // stride (value + 1) * 512
+    int headerPixelBytes = -1;         // bytes 0-1; -1: dots * 3
+    std::size_t lastFrameShortBy = 0;  // leave out this many bytes at the end of the file
+};
+
+std::int32_t strideOf(const LedFileSpec& spec);
+std::vector<std::uint8_t> makeLedFile(const LedFileSpec& spec, const Pixel& pixel = patternPixel);
+
+// A folder that is removed again with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace pelmora::testing
