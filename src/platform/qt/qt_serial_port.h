@@ -1,0 +1,50 @@
+#pragma once
+// The serial port seam on QSerialPort. COMn is reached through the device folder (see
+// download/serial_devices.h); on Windows it is the port named "COMn". Bytes announce
+// themselves through readyRead on the GUI thread and reach the listener as event code 2.
+// The first read, write or resource error on an open port closes it and is reported once
+// through portLost: Qt would otherwise keep a vanished adapter "open" and flood errors.
+
+#include <QObject>
+#include <QSerialPort>
+
+#include "platform/serial_port.h"
+
+namespace pelmora {
+
+class QtSerialPort : public QObject, public SerialPort {
+    Q_OBJECT
+public:
+    explicit QtSerialPort(std::string deviceFolder = "/dev", QObject* parent = nullptr);
+    ~QtSerialPort() override;
+
+    void setListener(Listener* listener) override;
+    void setPortNumber(int number) override;
+    void setSettings(const std::string& settings) override;
+    void setRawMode(bool raw) override;
+    void setOutBufferSize(int bytes) override;
+    void setInBufferSize(int bytes) override;
+    bool open() override;
+    void setReadLength(int bytes) override;
+    void setReceiveThreshold(int bytes) override;
+    void setSendThreshold(int bytes) override;
+    void close() override;
+    bool isOpen() const override;
+    bool write(std::span<const std::uint8_t> bytes) override;
+    std::vector<std::uint8_t> readAll() override;
+
+    // The device the current port number reaches ("" for none); for the port list's tooltips and tests.
+    QString devicePath() const;
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+
+    std::string deviceFolder_;
+    QSerialPort port_;
+    Listener* listener_ = nullptr;
+    int portNumber_ = 0;
+    int receiveThreshold_ = 0;
+};
+
+}  // namespace pelmora
