@@ -20,7 +20,7 @@ Bytes fileFor(int dots, int frames) {
     LedFileSpec spec;
     spec.dots = dots;
     spec.frames = frames;
-    spec.sectorsMinusOne = static_cast<std::uint8_t>((dots * 3 - 1) / 512);
+    spec.sectorsMinusOne = static_cast<std::uint8_t>(std::min(62, (dots * 3 - 1) / 512));
     return makeLedFile(spec);
 }
 

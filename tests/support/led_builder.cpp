@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -15,7 +16,10 @@ std::int32_t strideOf(const LedFileSpec& spec) { return (spec.sectorsMinusOne + 
 
 std::vector<std::uint8_t> makeLedFile(const LedFileSpec& spec, const Pixel& pixel) {
     const std::size_t stride = static_cast<std::size_t>(strideOf(spec));
-    std::vector<std::uint8_t> bytes(512 + stride * static_cast<std::size_t>(spec.frames), 0);
+    // A frame wider than the stride runs into the next one; the last frame then ends past the stride.
+    const std::size_t frameBytes = static_cast<std::size_t>(spec.dots) * 3;
+    const std::size_t frames = static_cast<std::size_t>(spec.frames);
+    std::vector<std::uint8_t> bytes(frames == 0 ? 512 : 512 + (frames - 1) * stride + std::max(stride, frameBytes), 0);
     const int headerBytes = spec.headerPixelBytes >= 0 ? spec.headerPixelBytes : spec.dots * 3;
     bytes[0] = static_cast<std::uint8_t>(headerBytes & 0xFF);
     bytes[1] = static_cast<std::uint8_t>((headerBytes >> 8) & 0xFF);

@@ -24,6 +24,8 @@ struct LedFileSpec {
 };
 
 std::int32_t strideOf(const LedFileSpec& spec);
+// Frames wider than the stride overlap (later frames overwrite earlier ones' bytes): compare such
+// shows with the file's bytes, not with the pixel function.
 std::vector<std::uint8_t> makeLedFile(const LedFileSpec& spec, const Pixel& pixel = patternPixel);
 
 // A folder that is removed again with everything in it.
