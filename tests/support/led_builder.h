@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "show/led_file.h"  // Bytes
+
 namespace pelmora::testing {
 
 using Pixel = std::function<std::uint8_t(int frame, int dot, int channel)>;
