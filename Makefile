@@ -1,5 +1,7 @@
 # make run   - install what is missing, build, start the tool
 # make test  - install what is missing, build, run every test
+# make package - build, then a Debian package (.deb) in BUILD_DIR
+# make demo  - as root: the tool with an emulated controller on a pseudo-terminal, no hardware
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
@@ -7,7 +9,7 @@ ifdef CI
 CMAKE_FLAGS += -DPELMORA_WERROR=ON
 endif
 
-.PHONY: all deps build run test
+.PHONY: all deps build run test package demo
 
 all: build
 
@@ -23,3 +25,11 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+demo:
+	@scripts/demo --check-root
+	$(MAKE) --no-print-directory build
+	scripts/demo $(BUILD_DIR)
