@@ -21,10 +21,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-arphic-uming)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The extended description: lines of at most 80 characters, as dpkg shows them.
+# The extended description under the synopsis (CPACK_PACKAGE_DESCRIPTION_SUMMARY), lines of at most
+# 80 characters as dpkg shows them.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "download LED pixel animations to a stand-alone LED controller
-A small desktop tool (Simplified Chinese user interface) that imports up to
+    "A small desktop tool (Simplified Chinese user interface) that imports up to
 five LED animation files (*.led), keeps their pixels in the colour order the
 controller expects, and downloads them over a serial line (115200 baud, 8N1)
 into the 60378 bytes of pixel memory of a stand-alone LED controller.")

@@ -59,8 +59,8 @@ fi
 # Run as root, lintian wants --allow-root. It reports tags as "E: ...", "W: ...", "I: ...";
 # exit status 1 means errors, anything else above 0 that lintian itself broke down.
 status=0
-lintian --allow-root --fail-on error --no-tag-display-limit "$deb" >"$scratch/lintian.log" 2>&1 || status=$?
-cat "$scratch/lintian.log"
+lintian --allow-root --fail-on error --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1 || status=$?
+sed -e '$a\' "$scratch/lintian.log"
 grep -q '^E: ' "$scratch/lintian.log" && fail "lintian reports errors"
 [ $status -eq 0 ] || fail "lintian exited with status $status"
 echo "lintian: no errors, $(grep -c '^W: ' "$scratch/lintian.log" || true) warnings"
