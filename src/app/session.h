@@ -41,23 +41,22 @@ struct Platform {
 class Session : private SerialPort::Listener {
 public:
     // initialDir: the folder the file dialog opens in; deviceFolder: where COM numbers are looked up.
-    Session(MainView& view, Platform platform, std::string initialDir,
-            std::string deviceFolder = "/dev");
+    Session(MainView& view, Platform platform, std::string initialDir, std::string deviceFolder = "/dev");
     ~Session() override;
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    void startUp();              // the window is loaded
-    void openLedFile();          // open
-    void appendShow();           // inputok
-    void closeInputForm();       // the parameter dialog's close button
-    void removeShow();           // double-click on an entry of datList
-    void changeColourOrder();    // a selection in cbrgb
-    void send();                 // comsend
-    void togglePort();           // opencom
-    void portListOpening();      // cbcom's list is about to drop down: show where each entry leads
-    void openShopLink();         // Label5
-    void shutdown();             // the main window closes
+    void startUp();            // the window is loaded
+    void openLedFile();        // open
+    void appendShow();         // inputok
+    void closeInputForm();     // the parameter dialog's close button
+    void removeShow();         // double-click on an entry of datList
+    void changeColourOrder();  // a selection in cbrgb
+    void send();               // comsend
+    void togglePort();         // opencom
+    void portListOpening();    // cbcom's list is about to drop down: show where each entry leads
+    void openShopLink();       // Label5
+    void shutdown();           // the main window closes
 
     const ShowTable& table() const { return table_; }
     const Transfer& transfer() const { return transfer_; }

@@ -9,8 +9,8 @@
 namespace pelmora {
 
 struct ConversionReport {
-    int fromFile = 0;   // shows rebuilt from their files
-    int fromSlot = 0;   // shows whose file was gone or too short, reordered from their stored bytes
+    int fromFile = 0;  // shows rebuilt from their files
+    int fromSlot = 0;  // shows whose file was gone or too short, reordered from their stored bytes
 };
 
 // The selection event of cbrgb.

@@ -25,7 +25,7 @@ constexpr std::size_t imageBufferSize = 65536;
 
 struct MemoryImage {
     std::array<std::uint8_t, imageHeaderSize> sendBuffer{};  // the header
-    std::vector<std::uint8_t> imageBuffer;                    // the pixel data, from position 0
+    std::vector<std::uint8_t> imageBuffer;                   // the pixel data, from position 0
 };
 
 // frameTimeCode is the list position of inputcbspeed plus 1.

@@ -44,7 +44,7 @@ std::string serialDeviceFor(const std::string& folder, int portNumber) {
     if (portNumber < 1) return {};
     const auto devices = listSerialDevices(folder);
     return static_cast<std::size_t>(portNumber) <= devices.size() ? devices[static_cast<std::size_t>(portNumber) - 1]
-                                                                   : std::string{};
+                                                                  : std::string{};
 }
 
 }  // namespace pelmora

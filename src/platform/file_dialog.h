@@ -7,11 +7,11 @@
 namespace pelmora {
 
 struct FileDialogSettings {
-    std::string initialDir;        // the folder the dialog opens in
-    std::string filterName;        // description of the single filter, "dat files (*.led)"
-    std::string filterPattern;     // "*.led"
-    int filterIndex = 1;           // the filter selected, counted from 1
-    bool allowMultiSelect = false; // several files may be selected (the command then fails)
+    std::string initialDir;         // the folder the dialog opens in
+    std::string filterName;         // description of the single filter, "dat files (*.led)"
+    std::string filterPattern;      // "*.led"
+    int filterIndex = 1;            // the filter selected, counted from 1
+    bool allowMultiSelect = false;  // several files may be selected (the command then fails)
     std::string title;
 };
 

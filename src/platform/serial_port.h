@@ -34,7 +34,7 @@ public:
     virtual void setOutBufferSize(int bytes) = 0;
     virtual void setInBufferSize(int bytes) = 0;
     virtual bool open() = 0;
-    virtual void setReadLength(int bytes) = 0;       // 0: a read returns every waiting byte
+    virtual void setReadLength(int bytes) = 0;        // 0: a read returns every waiting byte
     virtual void setReceiveThreshold(int bytes) = 0;  // receive event when this many are waiting
     virtual void setSendThreshold(int bytes) = 0;     // 0: no transmit event
 

@@ -11,7 +11,7 @@ namespace pelmora {
 constexpr int colourOrderCount = 6;
 
 struct ColourOrderRow {
-    std::string_view item;            // the entry of cbrgb
+    std::string_view item;             // the entry of cbrgb
     std::array<std::uint8_t, 3> from;  // slot byte k gets file byte from[k]
 };
 

@@ -32,10 +32,10 @@ public:
     // initialDir: the folder the file dialog opens in (the executable's folder).
     Importer(ShowTable& table, MainView& view, FileDialog& files, MessageBox& messages, std::string initialDir);
 
-    void openLedFile();       // click of open
-    void appendShow();        // click of inputok
-    void closeInputForm();    // the user closes the parameter dialog
-    void removeShow();        // double-click on an entry of datList
+    void openLedFile();     // click of open
+    void appendShow();      // click of inputok
+    void closeInputForm();  // the user closes the parameter dialog
+    void removeShow();      // double-click on an entry of datList
     void refreshUsedMemory();
 
     const OpenedFile& opened() const { return opened_; }

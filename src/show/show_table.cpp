@@ -45,7 +45,8 @@ void ShowTable::recount() {
     offset_[0] = imageHeaderSize;
     for (int s = 1; s <= showCount_; ++s) {
         usedBytes_ += size_[static_cast<std::size_t>(s)];
-        offset_[static_cast<std::size_t>(s)] = offset_[static_cast<std::size_t>(s - 1)] + size_[static_cast<std::size_t>(s)];
+        offset_[static_cast<std::size_t>(s)] =
+            offset_[static_cast<std::size_t>(s - 1)] + size_[static_cast<std::size_t>(s)];
     }
 }
 

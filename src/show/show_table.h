@@ -45,7 +45,9 @@ public:
 
     // The whole slot s (60378 bytes), and the part of it that holds show s.
     std::span<const std::uint8_t> slot(int s) const;
-    std::span<const std::uint8_t> showPixels(int s) const { return slot(s).first(static_cast<std::size_t>(showSize(s))); }
+    std::span<const std::uint8_t> showPixels(int s) const {
+        return slot(s).first(static_cast<std::size_t>(showSize(s)));
+    }
 
     // Appends show showCount() + 1 with `dots` dots and `frames` frames, its pixels copied
     // from the LED file `file` in colour order `order`. A refused append changes nothing.

@@ -42,7 +42,8 @@ struct Model {
     static std::array<std::uint8_t, 3> dot(const std::uint8_t* rgb, int order) {
         static const char* names[] = {"RGB", "RBG", "GRB", "GBR", "BRG", "BGR"};
         std::array<std::uint8_t, 3> out{};
-        for (int k = 0; k < 3; ++k) out[static_cast<std::size_t>(k)] = rgb[std::strchr(rgbNames, names[order][k]) - rgbNames];
+        for (int k = 0; k < 3; ++k)
+            out[static_cast<std::size_t>(k)] = rgb[std::strchr(rgbNames, names[order][k]) - rgbNames];
         return out;
     }
     std::vector<std::uint8_t> pixels(const ModelShow& s) const {
@@ -50,7 +51,8 @@ struct Model {
         const std::size_t stride = (s.file[16] + 1u) * 512u;
         for (std::int64_t f = 0; f < s.frames; ++f)
             for (std::int64_t d = 0; d < s.dots; ++d) {
-                const auto three = dot(&s.file[512 + static_cast<std::size_t>(f) * stride + static_cast<std::size_t>(d) * 3], order);
+                const auto three =
+                    dot(&s.file[512 + static_cast<std::size_t>(f) * stride + static_cast<std::size_t>(d) * 3], order);
                 out.insert(out.end(), three.begin(), three.end());
             }
         return out;
@@ -98,15 +100,24 @@ public:
     // One random command; returns false when the tool and the model disagree.
     void step() {
         const int pick = between(0, 99);
-        if (pick < 22) openGoodFile();
-        else if (pick < 27) openBadFile();
-        else if (pick < 52) pressOk();
-        else if (pick < 55) closeDialog();
-        else if (pick < 65) removeEntry();
-        else if (pick < 75) chooseColourOrder();
-        else if (pick < 80) chooseFrameTime();
-        else if (pick < 88) damageAFile();
-        else sendAndCheck();
+        if (pick < 22)
+            openGoodFile();
+        else if (pick < 27)
+            openBadFile();
+        else if (pick < 52)
+            pressOk();
+        else if (pick < 55)
+            closeDialog();
+        else if (pick < 65)
+            removeEntry();
+        else if (pick < 75)
+            chooseColourOrder();
+        else if (pick < 80)
+            chooseFrameTime();
+        else if (pick < 88)
+            damageAFile();
+        else
+            sendAndCheck();
         ++commands;
         checkTable();
     }
@@ -123,7 +134,8 @@ private:
         spec.sectorsMinusOne = static_cast<std::uint8_t>(std::max(between(0, 3), (spec.dots * 3 - 1) / 512));
         spec.headerPixelBytes = spec.dots * 3 + between(0, 2);
         if (between(0, 4) == 0) spec.lastFrameShortBy = static_cast<std::size_t>(between(1, 600));
-        std::vector<std::uint8_t> bytes = makeLedFile(spec, [&](int, int, int) { return static_cast<std::uint8_t>(between(0, 255)); });
+        std::vector<std::uint8_t> bytes =
+            makeLedFile(spec, [&](int, int, int) { return static_cast<std::uint8_t>(between(0, 255)); });
         const std::string path = dir_.write("show" + std::to_string(fileNumber_++) + ".led", bytes);
         files_.choose(path);
         session_.openLedFile();
@@ -135,10 +147,18 @@ private:
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(between(0, 700)), 0);
         if (bytes.size() > 16) (between(0, 1) ? bytes[1] : bytes[16]) = static_cast<std::uint8_t>(between(128, 255));
         switch (between(0, 3)) {
-            case 0: files_.cancel(); break;
-            case 1: files_.chooseSeveral(); break;
-            case 2: files_.choose((dir_.path() / "nothing-here.led").string()); break;
-            default: files_.choose(dir_.write("bad.led", bytes)); break;
+            case 0:
+                files_.cancel();
+                break;
+            case 1:
+                files_.chooseSeveral();
+                break;
+            case 2:
+                files_.choose((dir_.path() / "nothing-here.led").string());
+                break;
+            default:
+                files_.choose(dir_.write("bad.led", bytes));
+                break;
         }
         const auto before = messages_.shown.size();
         session_.openLedFile();
@@ -180,9 +200,12 @@ private:
             show.dots = roundHalfEven(d);
             show.frames = roundHalfEven(f);
             const std::int64_t size = show.dots * 3 * show.frames;
-            if (show.dots * 3 > 2147483647 || size > 2147483647) expected = beyondFileText;
-            else if (model_.used() + size > 60378) expected = overCapacityText;
-            else if (512 + (show.frames - 1) * static_cast<std::int64_t>(stride) + show.dots * 3 > static_cast<std::int64_t>(show.file.size()))
+            if (show.dots * 3 > 2147483647 || size > 2147483647)
+                expected = beyondFileText;
+            else if (model_.used() + size > 60378)
+                expected = overCapacityText;
+            else if (512 + (show.frames - 1) * static_cast<std::int64_t>(stride) + show.dots * 3 >
+                     static_cast<std::int64_t>(show.file.size()))
                 expected = beyondFileText;
         }
         ASSERT_EQ(message, expected) << "dots " << dotsText << " frames " << framesText;
@@ -222,11 +245,13 @@ private:
     // Deletes or truncates a loaded show's file; the tool must not lose the show.
     void damageAFile() {
         if (model_.shows.empty()) return;
-        const auto& show = model_.shows[static_cast<std::size_t>(between(0, static_cast<int>(model_.shows.size()) - 1))];
+        const auto& show =
+            model_.shows[static_cast<std::size_t>(between(0, static_cast<int>(model_.shows.size()) - 1))];
         if (between(0, 1)) {
             std::filesystem::remove(show.path);
         } else {
-            std::vector<std::uint8_t> cut(show.file.begin(), show.file.begin() + between(0, static_cast<int>(show.file.size())));
+            std::vector<std::uint8_t> cut(show.file.begin(),
+                                          show.file.begin() + between(0, static_cast<int>(show.file.size())));
             dir_.write(std::filesystem::path(show.path).filename().string(), cut);
         }
     }

@@ -29,8 +29,8 @@ TEST_F(SessionTest, StartUpFillsTheListsAndShowsAnEmptyTable) {
     EXPECT_EQ(view.portList.front(), "COM1");
     EXPECT_EQ(view.portList.back(), "COM16");
     EXPECT_EQ(view.portSelected, 0);
-    EXPECT_EQ(view.colourList, (std::vector<std::string>{"RGB红绿蓝", "RBG红蓝绿", "GRB绿红蓝", "GBR绿蓝红",
-                                                         "BRG蓝红绿", "BGR蓝绿红"}));
+    EXPECT_EQ(view.colourList,
+              (std::vector<std::string>{"RGB红绿蓝", "RBG红蓝绿", "GRB绿红蓝", "GBR绿蓝红", "BRG蓝红绿", "BGR蓝绿红"}));
     EXPECT_EQ(view.colourSelected, 0);
     ASSERT_EQ(view.timeList.size(), 30u);
     EXPECT_EQ(view.timeList.front(), "10毫秒");

@@ -131,7 +131,8 @@ TEST_F(ConversionTest, AReplacedFileIsReadAsItIsNow) {
     LedFileSpec spec;
     spec.dots = 2;
     spec.frames = 1;
-    const Bytes replaced = makeLedFile(spec, [](int, int d, int k) { return static_cast<std::uint8_t>(200 + d * 3 + k); });
+    const Bytes replaced =
+        makeLedFile(spec, [](int, int d, int k) { return static_cast<std::uint8_t>(200 + d * 3 + k); });
     dir.write("a.led", replaced);
     choose(0);
     expectShowInOrder(1, replaced, 0);

@@ -17,7 +17,9 @@ Bytes fileFor(int dots, int frames) {
     return makeLedFile(spec);
 }
 
-std::vector<std::uint8_t> header(const MemoryImage& image) { return {image.sendBuffer.begin(), image.sendBuffer.end()}; }
+std::vector<std::uint8_t> header(const MemoryImage& image) {
+    return {image.sendBuffer.begin(), image.sendBuffer.end()};
+}
 
 TEST(MemoryImage, TwoShowsByteForByte) {
     ShowTable table;
@@ -26,15 +28,15 @@ TEST(MemoryImage, TwoShowsByteForByte) {
     ASSERT_EQ(table.append(2, 3, b, 0), ShowTable::AppendResult::added);
     const MemoryImage image = buildMemoryImage(table, 5);
 
-    std::vector<std::uint8_t> expected{0x00, 0x8A, 0x02, 0x05, 0x00, 0x1E, 0x00, 0x04, 0x00, 0x26,
-                                       0x00, 0x06, 0x00, 0x03, 0x00, 0x9E};
+    std::vector<std::uint8_t> expected{0x00, 0x8A, 0x02, 0x05, 0x00, 0x1E, 0x00, 0x04,
+                                       0x00, 0x26, 0x00, 0x06, 0x00, 0x03, 0x00, 0x9E};
     expected.resize(38, 0);
     EXPECT_EQ(header(image), expected);
 
     ASSERT_EQ(image.imageBuffer.size(), 65536u);
     for (int f = 0; f < 4; ++f)
-        EXPECT_TRUE(std::equal(a.begin() + 512 + f * 512, a.begin() + 512 + f * 512 + 30,
-                               image.imageBuffer.begin() + f * 30));
+        EXPECT_TRUE(
+            std::equal(a.begin() + 512 + f * 512, a.begin() + 512 + f * 512 + 30, image.imageBuffer.begin() + f * 30));
     for (int f = 0; f < 3; ++f)
         EXPECT_TRUE(std::equal(b.begin() + 512 + f * 512, b.begin() + 512 + f * 512 + 6,
                                image.imageBuffer.begin() + 120 + f * 6));
@@ -58,9 +60,9 @@ TEST(MemoryImage, RecordsOfAbsentShowsStayZero) {
     MemoryImage five = buildMemoryImage(table, 1);
     EXPECT_EQ(five.sendBuffer[2], 5);
     // Show 5: 12 bytes a frame, 2 frames, starting at 38 + 4 * 24 = 134.
-    EXPECT_EQ(header(five), (std::vector<std::uint8_t>{0, 120, 5, 1, 0, 12, 0, 2, 0, 38, 0, 12, 0, 2, 0, 62,
-                                                       0, 12, 0, 2, 0, 86, 0, 12, 0, 2, 0, 110, 0, 12, 0, 2, 0, 134,
-                                                       0, 0, 0, 0}));
+    EXPECT_EQ(header(five),
+              (std::vector<std::uint8_t>{0, 120, 5,  1, 0,  12, 0, 2, 0,   38, 0,  12, 0, 2, 0,   62, 0, 12, 0,
+                                         2, 0,   86, 0, 12, 0,  2, 0, 110, 0,  12, 0,  2, 0, 134, 0,  0, 0,  0}));
 
     // After removals the remaining shows fill the first records and nothing stale is left.
     for (int i = 0; i < 4; ++i) ASSERT_TRUE(table.remove(0));

@@ -11,8 +11,8 @@ namespace {
 
 TEST(SerialDevices, UsbThenAcmThenBuiltInEachInNumericOrder) {
     testing::TempDir dev;
-    for (const char* name : {"ttyS1", "ttyUSB10", "ttyACM0", "ttyS0", "ttyUSB2", "tty0", "ttyUSB", "ttyUSBx",
-                             "console", "ttyS10", "ttyS2"})
+    for (const char* name : {"ttyS1", "ttyUSB10", "ttyACM0", "ttyS0", "ttyUSB2", "tty0", "ttyUSB", "ttyUSBx", "console",
+                             "ttyS10", "ttyS2"})
         dev.write(name, {});
     std::filesystem::create_symlink("/dev/null", dev.path() / "ttyUSB0");  // links count
     const auto in = [&](const char* name) { return (dev.path() / name).string(); };

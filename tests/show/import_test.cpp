@@ -190,8 +190,11 @@ TEST_F(ImportTest, NumbersBeyondTheFileAreRefusedAndTheDialogStaysForCorrection)
     import(ledFile("a.led", 10, 2));
     const std::vector<std::uint8_t> before(table.slot(1).begin(), table.slot(1).end());
     const auto path = ledFile("b.led", 100, 10);
-    for (const auto& [dots, frames] : std::vector<std::pair<std::string, std::string>>{
-             {"100", "11"}, {"200", "10"}, {"2147483647", "2147483647"}, {"1e400", "1"}, {"1", "99999999999999999999"}}) {
+    for (const auto& [dots, frames] : std::vector<std::pair<std::string, std::string>>{{"100", "11"},
+                                                                                       {"200", "10"},
+                                                                                       {"2147483647", "2147483647"},
+                                                                                       {"1e400", "1"},
+                                                                                       {"1", "99999999999999999999"}}) {
         messages.shown.clear();
         import(path, dots, frames);
         ASSERT_EQ(messages.shown.size(), 1u) << dots << " " << frames;

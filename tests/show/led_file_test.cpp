@@ -42,13 +42,13 @@ TEST(LedHeader, StrideComesFromByteSixteen) {
 }
 
 TEST(LedHeader, WrongFilesAreRefused) {
-    EXPECT_FALSE(readLedHeader(headerFile(600, 0x8000, 0)));          // byte 1 = 0x80
-    EXPECT_FALSE(readLedHeader(headerFile(600, 0xFF2C, 0)));          // byte 1 = 0xFF
-    EXPECT_FALSE(readLedHeader(headerFile(600, 3, 63)));              // byte 16 = 63
+    EXPECT_FALSE(readLedHeader(headerFile(600, 0x8000, 0)));  // byte 1 = 0x80
+    EXPECT_FALSE(readLedHeader(headerFile(600, 0xFF2C, 0)));  // byte 1 = 0xFF
+    EXPECT_FALSE(readLedHeader(headerFile(600, 3, 63)));      // byte 16 = 63
     EXPECT_FALSE(readLedHeader(headerFile(600, 3, 255)));
-    EXPECT_FALSE(readLedHeader(headerFile(16, 3, 0)));                // byte 16 missing
+    EXPECT_FALSE(readLedHeader(headerFile(16, 3, 0)));  // byte 16 missing
     EXPECT_FALSE(readLedHeader(Bytes{}));
-    EXPECT_TRUE(readLedHeader(headerFile(17, 3, 0)));                 // the shortest file that passes
+    EXPECT_TRUE(readLedHeader(headerFile(17, 3, 0)));  // the shortest file that passes
 }
 
 TEST(ReadWholeFile, ReadsARegularFileWhole) {

@@ -143,8 +143,8 @@ TEST(ShowTable, AppendPlacesEachDotInTheColourOrder) {
     spec.dots = 1;
     spec.frames = 1;
     const Bytes file = makeLedFile(spec, [](int, int, int k) { return static_cast<std::uint8_t>(10 * (k + 1)); });
-    const std::array<std::array<std::uint8_t, 3>, colourOrderCount> expected{{
-        {10, 20, 30}, {10, 30, 20}, {20, 10, 30}, {20, 30, 10}, {30, 10, 20}, {30, 20, 10}}};
+    const std::array<std::array<std::uint8_t, 3>, colourOrderCount> expected{
+        {{10, 20, 30}, {10, 30, 20}, {20, 10, 30}, {20, 30, 10}, {30, 10, 20}, {30, 20, 10}}};
     for (int order = 0; order < colourOrderCount; ++order) {
         ShowTable table;
         ASSERT_EQ(table.append(1, 1, file, order), ShowTable::AppendResult::added);

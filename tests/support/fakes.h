@@ -4,9 +4,9 @@
 
 #include <deque>
 #include <functional>
-#include <utility>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_dialog.h"
@@ -58,7 +58,10 @@ public:
 class FakeSerialPort : public SerialPort {
 public:
     void setListener(Listener* l) override { listener = l; }
-    void setPortNumber(int number) override { calls.push_back("port " + std::to_string(number)); portNumber = number; }
+    void setPortNumber(int number) override {
+        calls.push_back("port " + std::to_string(number));
+        portNumber = number;
+    }
     void setSettings(const std::string& s) override { calls.push_back("settings " + s); }
     void setRawMode(bool raw) override { calls.push_back(raw ? "raw" : "text"); }
     void setOutBufferSize(int bytes) override { calls.push_back("out " + std::to_string(bytes)); }
@@ -161,7 +164,9 @@ public:
     void setLamp(Rgb colour) override { lamp = colour; }
     void setPortButtonCaption(const std::string& text) override { portButton = text; }
 
-    void setColourOrderEntries(const std::vector<std::string>& e, int s) override { colourList = e, colourSelected = s; }
+    void setColourOrderEntries(const std::vector<std::string>& e, int s) override {
+        colourList = e, colourSelected = s;
+    }
     int colourOrderIndex() const override { return colourSelected; }
     void setFrameTimeEntries(const std::vector<std::string>& e, int s) override { timeList = e, timeSelected = s; }
     int frameTimeIndex() const override { return timeSelected; }
