@@ -7,10 +7,21 @@
 
 #include <QObject>
 #include <QSerialPort>
+#include <optional>
 
 #include "platform/serial_port.h"
 
 namespace pelmora {
+
+// "115200,n,8,1": baud rate, parity (n, e, o, m, s), data bits (5..8), stop bits (1, 1.5, 2).
+struct LineSettings {
+    qint32 baudRate = 0;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    friend bool operator==(const LineSettings&, const LineSettings&) = default;
+};
+std::optional<LineSettings> parseLineSettings(const std::string& settings);
 
 class QtSerialPort : public QObject, public SerialPort {
     Q_OBJECT
@@ -35,16 +46,23 @@ public:
 
     // The device the current port number reaches ("" for none); for the port list's tooltips and tests.
     QString devicePath() const;
+    // The QSerialPort underneath (a child of this object), for tests that watch its signals.
+    const QSerialPort& port() const { return port_; }
 
 private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    void reportLost();
 
     std::string deviceFolder_;
     QSerialPort port_;
     Listener* listener_ = nullptr;
     int portNumber_ = 0;
+    std::optional<LineSettings> settings_;
+    int readLength_ = 0;
     int receiveThreshold_ = 0;
+    bool closing_ = false;     // errors while we close the port ourselves are not a loss
+    bool lostPending_ = false;  // the port broke; portLost is on its way
 };
 
 }  // namespace pelmora

@@ -1,0 +1,372 @@
+// The Qt serial port against real pseudo-terminal pairs: the test holds the master side and
+// plays the controller; the port opens the slave side through a device folder of symlinks.
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "led_builder.h"
+#include "platform/qt/qt_serial_port.h"
+
+namespace pelmora {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using testing::TempDir;
+
+// A pty pair. The slave stays open here too, as a cable stays plugged in at the controller's end.
+class Pty {
+public:
+    Pty() {
+        char name[256] = {};
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+        termios t{};
+        ::tcgetattr(slave_, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(slave_, TCSANOW, &t);
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        slavePath_ = name;
+    }
+    ~Pty() {
+        closeMaster();
+        if (slave_ >= 0) ::close(slave_);
+    }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    const std::string& slavePath() const { return slavePath_; }
+    int master() const { return master_; }
+
+    // The controller sends.
+    void send(const Bytes& bytes) const {
+        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    // What the tool has sent so far and the controller has not taken yet.
+    Bytes take() const {
+        Bytes all;
+        std::uint8_t buffer[4096];
+        for (ssize_t n; (n = ::read(master_, buffer, sizeof buffer)) > 0;) all.insert(all.end(), buffer, buffer + n);
+        return all;
+    }
+    // The adapter is pulled out: the line is gone for whoever has the slave open.
+    void closeMaster() {
+        if (master_ >= 0) ::close(master_);
+        master_ = -1;
+    }
+
+private:
+    int master_ = -1, slave_ = -1;
+    std::string slavePath_;
+};
+
+// Runs the event loop until the condition holds; false if it never did (a generous bound only
+// keeps a broken build from hanging, it is not part of what is checked).
+bool runUntil(const std::function<bool()>& condition, int boundMs = 10000) {
+    QDeadlineTimer bound(boundMs);
+    while (!condition()) {
+        if (bound.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void spin(int rounds) {
+    for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+struct Listener : SerialPort::Listener {
+    void commEvent(int code) override {
+        codes.push_back(code);
+        if (onEvent) onEvent();
+    }
+    void portLost() override {
+        ++lost;
+        if (onLost) onLost();
+    }
+    std::vector<int> codes;
+    int lost = 0;
+    std::function<void()> onEvent, onLost;
+};
+
+// The settings in the order the port button applies them.
+bool openLikeThePortButton(QtSerialPort& port, int number) {
+    port.setPortNumber(number);
+    port.setSettings("115200,n,8,1");
+    port.setRawMode(true);
+    port.setOutBufferSize(4096);
+    port.setInBufferSize(1024);
+    if (!port.open()) return false;
+    port.setReadLength(0);
+    port.setReceiveThreshold(1);
+    port.setSendThreshold(0);
+    return true;
+}
+
+class SerialPty : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_symlink(pty.slavePath(), folder.path() / "ttyUSB0");
+        port.setListener(&listener);
+    }
+    std::string folderPath() const { return folder.path().string(); }
+
+    Pty pty;
+    TempDir folder;
+    QtSerialPort port{folder.path().string()};
+    Listener listener;
+};
+
+TEST(LineSettingsText, IsReadAsBaudParityDataAndStopBits) {
+    EXPECT_EQ(parseLineSettings("115200,n,8,1"),
+              (LineSettings{115200, QSerialPort::NoParity, QSerialPort::Data8, QSerialPort::OneStop}));
+    EXPECT_EQ(parseLineSettings("9600,E,7,2"),
+              (LineSettings{9600, QSerialPort::EvenParity, QSerialPort::Data7, QSerialPort::TwoStop}));
+    EXPECT_EQ(parseLineSettings("1200,o,5,1.5"),
+              (LineSettings{1200, QSerialPort::OddParity, QSerialPort::Data5, QSerialPort::OneAndHalfStop}));
+    EXPECT_EQ(parseLineSettings("300,m,6,1")->parity, QSerialPort::MarkParity);
+    EXPECT_EQ(parseLineSettings("300,s,6,1")->parity, QSerialPort::SpaceParity);
+    for (const char* bad : {"", "115200", "115200,n,8", "115200,n,8,1,", "115200,x,8,1", "115200,n,9,1",
+                            "115200,n,8,3", "0,n,8,1", "-5,n,8,1", "11a200,n,8,1", "115200,,8,1"})
+        EXPECT_FALSE(parseLineSettings(bad)) << bad;
+}
+
+TEST_F(SerialPty, OpensTheNthDeviceOfTheFolderAt115200With8N1Raw) {
+    // ttyUSB devices come before ttyS ones, so COM1 is ttyUSB0 even with a ttyS0 beside it.
+    Pty other;
+    std::filesystem::create_symlink(other.slavePath(), folder.path() / "ttyS0");
+    port.setPortNumber(1);
+    EXPECT_EQ(port.devicePath().toStdString(), (folder.path() / "ttyUSB0").string());
+
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    EXPECT_TRUE(port.isOpen());
+    termios t{};
+    ASSERT_EQ(::tcgetattr(pty.master(), &t), 0);  // the line settings of the slave side
+    EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B115200));
+    EXPECT_EQ(::cfgetispeed(&t), static_cast<speed_t>(B115200));
+    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(t.c_oflag & OPOST, 0u);
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL), 0u);
+
+    ASSERT_TRUE(port.write(Bytes{0x41}));
+    Bytes atOurs;
+    ASSERT_TRUE(runUntil([&] { return !(atOurs = pty.take()).empty(); }));
+    EXPECT_EQ(atOurs, Bytes{0x41});
+    EXPECT_TRUE(other.take().empty());
+}
+
+TEST_F(SerialPty, BytesWrittenArriveAtTheControllerUnchanged) {
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    Bytes expected{0x41};
+    Bytes header(38), chunk(4096);
+    for (std::size_t i = 0; i < header.size(); ++i) header[i] = static_cast<std::uint8_t>(i * 3);
+    for (std::size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<std::uint8_t>(i ^ (i >> 8));
+    chunk[10] = '\n', chunk[11] = '\r', chunk[12] = 0x11, chunk[13] = 0x13, chunk[14] = 0x03, chunk[15] = 0x04;
+
+    ASSERT_TRUE(port.write(Bytes{0x41}));
+    ASSERT_TRUE(port.write(header));
+    ASSERT_TRUE(port.write(chunk));
+    expected.insert(expected.end(), header.begin(), header.end());
+    expected.insert(expected.end(), chunk.begin(), chunk.end());
+
+    Bytes arrived;
+    ASSERT_TRUE(runUntil([&] {
+        const Bytes more = pty.take();
+        arrived.insert(arrived.end(), more.begin(), more.end());
+        return arrived.size() >= expected.size();
+    }));
+    EXPECT_EQ(arrived, expected);
+}
+
+TEST_F(SerialPty, BytesFromTheControllerRaiseReceiveEventsAndAreReadWhole) {
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    Bytes read;
+    listener.onEvent = [&] {
+        const Bytes more = port.readAll();
+        read.insert(read.end(), more.begin(), more.end());
+    };
+
+    pty.send({0x41});
+    ASSERT_TRUE(runUntil([&] { return !listener.codes.empty(); }));
+    EXPECT_EQ(listener.codes.front(), SerialPort::receiveEvent);
+    EXPECT_EQ(read, Bytes{0x41});
+
+    pty.send({0x42, 0x16, 0x00, '\r', 0x11});
+    ASSERT_TRUE(runUntil([&] { return read.size() >= 6; }));
+    EXPECT_EQ(read, (Bytes{0x41, 0x42, 0x16, 0x00, '\r', 0x11}));
+    for (int code : listener.codes) EXPECT_EQ(code, SerialPort::receiveEvent);
+    EXPECT_TRUE(port.readAll().empty());
+}
+
+TEST_F(SerialPty, NoReceiveEventWithoutAThreshold) {
+    port.setPortNumber(1);
+    port.setSettings("115200,n,8,1");
+    ASSERT_TRUE(port.open());
+
+    pty.send({0x42});
+    // Qt has taken the byte in (its readyRead has come and gone) and no event was raised.
+    ASSERT_TRUE(runUntil([&] { return port.port().bytesAvailable() > 0; }));
+    EXPECT_TRUE(listener.codes.empty());
+    EXPECT_EQ(port.readAll(), Bytes{0x42});
+
+    port.setReceiveThreshold(1);
+    pty.send({0x16});
+    ASSERT_TRUE(runUntil([&] { return !listener.codes.empty(); }));
+    EXPECT_EQ(port.readAll(), Bytes{0x16});
+}
+
+TEST_F(SerialPty, ClosedPortNeitherReadsNorWrites) {
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    port.close();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.write(Bytes{0x41}));
+    pty.send({0x41});
+    spin(20);
+    EXPECT_TRUE(listener.codes.empty());
+    EXPECT_TRUE(port.readAll().empty());
+    EXPECT_TRUE(pty.take().empty());
+
+    // The port opens again, and the controller's byte sent meanwhile is waiting.
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    pty.send({0x42});
+    ASSERT_TRUE(runUntil([&] { return !listener.codes.empty(); }));
+}
+
+TEST_F(SerialPty, OpenFailsForPortZeroAMissingNumberAVanishedDeviceOrBadSettings) {
+    EXPECT_FALSE(openLikeThePortButton(port, 0));
+    EXPECT_FALSE(openLikeThePortButton(port, 2));  // one device only
+    EXPECT_FALSE(port.isOpen());
+
+    // A link whose device has gone.
+    std::filesystem::create_symlink(folder.path() / "nothing-here", folder.path() / "ttyUSB1");
+    EXPECT_FALSE(openLikeThePortButton(port, 2));
+
+    port.setPortNumber(1);
+    port.setSettings("115200,x,8,1");
+    EXPECT_FALSE(port.open());
+    EXPECT_FALSE(port.isOpen());
+
+    QtSerialPort elsewhere{(folder.path() / "no-such-folder").string()};
+    EXPECT_FALSE(openLikeThePortButton(elsewhere, 1));
+
+    EXPECT_TRUE(openLikeThePortButton(port, 1));  // the folder's one device does open
+}
+
+TEST_F(SerialPty, PortHeldByAnotherIsRefusedUntilReleased) {
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    QtSerialPort second{folderPath()};
+    EXPECT_FALSE(openLikeThePortButton(second, 1));
+    EXPECT_FALSE(second.isOpen());
+    EXPECT_TRUE(port.isOpen());
+
+    port.close();
+    EXPECT_TRUE(openLikeThePortButton(second, 1));
+}
+
+TEST_F(SerialPty, PulledOutMidTransferClosesThePortAndSaysSoOnce) {
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    int errors = 0;
+    QObject::connect(&port.port(), &QSerialPort::errorOccurred, [&](QSerialPort::SerialPortError e) {
+        if (e != QSerialPort::NoError) ++errors;
+    });
+    bool openWhenTold = false;
+    listener.onLost = [&] { openWhenTold = port.isOpen(); };
+    // The tool answers each request with a chunk, as a download does.
+    listener.onEvent = [&] {
+        if (!port.readAll().empty()) port.write(Bytes(4096, 0x5A));
+    };
+    pty.send({0x42});
+    ASSERT_TRUE(runUntil([&] { return !listener.codes.empty(); }));
+    pty.closeMaster();
+
+    ASSERT_TRUE(runUntil([&] { return !port.isOpen(); }));
+    spin(50);  // time for any further error to show
+    EXPECT_EQ(listener.lost, 1);
+    EXPECT_TRUE(openWhenTold);  // the listener can still run its own close sequence
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_LE(errors, 5);
+    EXPECT_FALSE(port.write(Bytes{0x41}));
+    EXPECT_TRUE(port.readAll().empty());
+}
+
+TEST_F(SerialPty, ListenerThatClosesThePortItselfIsToldOnce) {
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    listener.onLost = [&] { port.close(); };
+    pty.closeMaster();
+    ASSERT_TRUE(runUntil([&] { return !port.isOpen(); }));
+    spin(50);
+    EXPECT_EQ(listener.lost, 1);
+
+    // A new line on the same name opens again, and a second loss is told again.
+    Pty replacement;
+    std::filesystem::remove(folder.path() / "ttyUSB0");
+    std::filesystem::create_symlink(replacement.slavePath(), folder.path() / "ttyUSB0");
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    replacement.closeMaster();
+    ASSERT_TRUE(runUntil([&] { return !port.isOpen(); }));
+    spin(20);
+    EXPECT_EQ(listener.lost, 2);
+}
+
+TEST_F(SerialPty, ClosedByTheUserIsNoLoss) {
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    port.close();
+    pty.closeMaster();
+    spin(50);
+    EXPECT_EQ(listener.lost, 0);
+}
+
+// Lock files Qt may keep for serial devices, in the folders it may use.
+std::set<std::string> lockFiles() {
+    std::set<std::string> found;
+    for (const char* dir : {"/var/lock", "/run/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp"}) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(dir, error))
+            if (entry.path().filename().string().rfind("LCK..", 0) == 0)
+                found.insert(std::filesystem::canonical(entry.path(), error).string());
+    }
+    return found;
+}
+
+std::size_t openFileDescriptors() {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+    return n;
+}
+
+TEST_F(SerialPty, OpeningAndClosingAThousandTimesLeavesNoDescriptorOrLockFile) {
+    const auto locksBefore = lockFiles();
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    const auto locksWhileOpen = lockFiles();
+    EXPECT_EQ(locksWhileOpen.size(), locksBefore.size() + 1);  // the port's own lock, seen where we look
+    port.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const std::size_t fdsBefore = openFileDescriptors();
+
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_TRUE(openLikeThePortButton(port, 1)) << "round " << i;
+        port.close();
+        if (i % 50 == 0) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    EXPECT_EQ(openFileDescriptors(), fdsBefore);
+    EXPECT_EQ(lockFiles(), locksBefore);
+    // The line still works after all that.
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    pty.send({0x41});
+    ASSERT_TRUE(runUntil([&] { return !listener.codes.empty(); }));
+}
+
+}  // namespace
+}  // namespace pelmora

@@ -1,0 +1,217 @@
+// The whole import as a user does it in the window: open, the parameter dialog, OK, the list and
+// the used-memory indicator; closing the dialog; removing a show; closing the tool.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "download/transfer.h"
+#include "show/import.h"
+#include "show/show_table.h"
+#include "qt_printers.h"
+#include "window_fixture.h"
+
+namespace pelmora::testing {
+namespace {
+
+class ImportFlow : public WindowTest {
+protected:
+    void clickOpen() { QTest::mouseClick(control<QPushButton>("open"), Qt::LeftButton); }
+
+    void clickOk() {
+        InputFormWindow* form = parameterDialog();
+        ASSERT_NE(form, nullptr);
+        QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("inputok")), Qt::LeftButton);
+    }
+
+    void importShow(const std::string& path) {
+        files.choose(path);
+        clickOpen();
+        clickOk();
+    }
+
+    QStringList listed() {
+        QStringList entries;
+        auto* list = control<QListWidget>("datList");
+        for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
+        return entries;
+    }
+
+    // What the mouse sends for a double-click: press, release, double-click, release.
+    void doubleClickAt(const QPoint& pos) {
+        QWidget* viewport = control<QListWidget>("datList")->viewport();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, pos);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, pos);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, pos);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, pos);
+    }
+};
+
+TEST_F(ImportFlow, OpenShowsThePresetDialogAndOkListsTheShow) {
+    showWindow();
+    const std::string path = ledFile("hundred.led", 100, 10);
+    files.choose(path);
+    window->setStatus("旧的状态");
+    clickOpen();
+
+    ASSERT_EQ(files.asked.size(), 1u);
+    EXPECT_EQ(files.asked[0].initialDir, folder.path().string());
+    EXPECT_EQ(files.asked[0].filterName, "dat files (*.led)");
+    EXPECT_EQ(files.asked[0].title, "打开led文件");
+    EXPECT_TRUE(messages.shown.empty());
+
+    InputFormWindow* form = parameterDialog();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->parentWidget(), nullptr);
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("inputformcaption"))->text(), QStringLiteral("输入第 1 个节目参数"));
+    EXPECT_EQ(form->findChild<QLineEdit*>(QStringLiteral("inputdots"))->text(), QStringLiteral("100"));
+    EXPECT_EQ(form->findChild<QLineEdit*>(QStringLiteral("inputframes"))->text(), QStringLiteral("10"));
+    EXPECT_EQ(control<QLabel>("prossstates")->text(), QString());
+    // Not modal: the main window still takes clicks.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    clickOk();
+    EXPECT_EQ(listed(), QStringList{QString::fromStdString(path)});
+    EXPECT_EQ(control<QLabel>("size")->text(), QStringLiteral("4.97%"));
+    EXPECT_EQ(control<QProgressBar>("epprom")->value(), 3000);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(window->session().table().showCount(), 1);
+}
+
+TEST_F(ImportFlow, CorrectedNumbersAreWhatTheShowTakes) {
+    showWindow();
+    files.choose(ledFile("hundred.led", 100, 10));
+    clickOpen();
+    auto* dots = parameterDialog()->findChild<QLineEdit*>(QStringLiteral("inputdots"));
+    auto* frames = parameterDialog()->findChild<QLineEdit*>(QStringLiteral("inputframes"));
+    dots->selectAll();
+    QTest::keyClicks(dots, "5x0");  // the x is refused
+    frames->selectAll();
+    QTest::keyClicks(frames, "2");
+    clickOk();
+    EXPECT_EQ(window->session().table().showSize(1), 50 * 3 * 2);
+    EXPECT_EQ(control<QLabel>("size")->text(), QString::fromStdString(usedMemoryText(300)));
+}
+
+TEST_F(ImportFlow, TheSecondShowIsAnnouncedAsNumberTwo) {
+    showWindow();
+    const std::string first = ledFile("first.led", 100, 10);
+    const std::string second = ledFile("second.led", 20, 3);
+    importShow(first);
+    files.choose(second);
+    clickOpen();
+    EXPECT_EQ(parameterDialog()->caption(), "输入第 2 个节目参数");
+    clickOk();
+    EXPECT_EQ(listed(), (QStringList{QString::fromStdString(first), QString::fromStdString(second)}));
+    EXPECT_EQ(control<QLabel>("size")->text(), QString::fromStdString(usedMemoryText(3000 + 180)));
+}
+
+TEST_F(ImportFlow, ACancelledOpenWarnsAndShowsNoDialog) {
+    showWindow();
+    files.cancel();
+    clickOpen();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "注意");
+    EXPECT_EQ(messages.shown[0].text, wrongFileText);
+    EXPECT_EQ(messages.shown[0].icon, MessageBox::Icon::exclamation);
+    EXPECT_EQ(parameterDialog(), nullptr);
+    EXPECT_FALSE(control<QProgressBar>("ProgressBar")->isVisible());
+}
+
+TEST_F(ImportFlow, ClosingTheDialogEmptiesTheStatusAndTheNextOpenMakesItAfresh) {
+    showWindow();
+    files.choose(ledFile("hundred.led", 100, 10));
+    clickOpen();
+    QPointer<InputFormWindow> first = parameterDialog();
+    ASSERT_TRUE(first);
+    first->setDots("77");
+    window->setStatus("状态");
+
+    EXPECT_TRUE(first->close());
+    EXPECT_EQ(control<QLabel>("prossstates")->text(), QString());
+    EXPECT_FALSE(window->hasInputForm());
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_EQ(control<QLabel>("size")->text(), QStringLiteral("0.00%"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull()) << "the closed dialog is gone";
+
+    files.choose(ledFile("small.led", 4, 2));
+    clickOpen();
+    InputFormWindow* second = parameterDialog();
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(second->isVisible());
+    EXPECT_EQ(second->caption(), "输入第 1 个节目参数");
+    EXPECT_EQ(second->dots(), "4");
+    EXPECT_EQ(second->frames(), "2");
+}
+
+TEST_F(ImportFlow, ADoubleClickOnAnEntryRemovesThatShow) {
+    showWindow();
+    const std::string first = ledFile("first.led", 100, 10);
+    const std::string second = ledFile("second.led", 20, 3);
+    importShow(first);
+    importShow(second);
+    auto* list = control<QListWidget>("datList");
+    ASSERT_EQ(list->count(), 2);
+
+    doubleClickAt(list->visualItemRect(list->item(0)).center());
+    EXPECT_EQ(listed(), QStringList{QString::fromStdString(second)});
+    EXPECT_EQ(window->session().table().showCount(), 1);
+    EXPECT_EQ(control<QLabel>("size")->text(), QString::fromStdString(usedMemoryText(180)));
+}
+
+TEST_F(ImportFlow, ADoubleClickOnTheBlankPartOfTheListRemovesNothing) {
+    showWindow();
+    const std::string first = ledFile("first.led", 100, 10);
+    importShow(first);
+    auto* list = control<QListWidget>("datList");
+    list->setCurrentRow(0);
+    const QRect entry = list->visualItemRect(list->item(0));
+    const QPoint blank(entry.center().x(), list->viewport()->height() - 3);
+    ASSERT_EQ(list->itemAt(blank), nullptr);
+
+    doubleClickAt(blank);
+    EXPECT_EQ(listed(), QStringList{QString::fromStdString(first)});
+    EXPECT_EQ(window->session().table().showCount(), 1);
+}
+
+TEST_F(ImportFlow, PickingAColourOrderRewritesTheLoadedShows) {
+    showWindow();
+    importShow(ledFile("hundred.led", 100, 10));
+    ASSERT_EQ(window->session().table().showColourOrder(1), 0);
+    auto* cbrgb = control<QComboBox>("cbrgb");
+    QTest::keyClick(cbrgb, Qt::Key_Down);  // RBG红蓝绿
+    EXPECT_EQ(cbrgb->currentIndex(), 1);
+    EXPECT_EQ(window->session().table().showColourOrder(1), 1);
+}
+
+TEST_F(ImportFlow, SendStartsTheDownloadAndShowsTheProgressBar) {
+    showWindow();
+    importShow(ledFile("hundred.led", 100, 10));
+    QTest::mouseClick(control<QPushButton>("opencom"), Qt::LeftButton);
+    ASSERT_TRUE(port.isOpen());
+    QTest::mouseClick(control<QPushButton>("comsend"), Qt::LeftButton);
+    EXPECT_EQ(port.written(), std::vector<std::uint8_t>{0x41});
+    EXPECT_TRUE(control<QProgressBar>("ProgressBar")->isVisible());
+    EXPECT_EQ(control<QLabel>("prossstates")->text(), QString::fromUtf8(sendingText));
+}
+
+TEST_F(ImportFlow, ClosingTheMainWindowHidesTheDialogAndEndsTheProgram) {
+    showWindow();
+    files.choose(ledFile("hundred.led", 100, 10));
+    clickOpen();
+    InputFormWindow* form = parameterDialog();
+    ASSERT_TRUE(form && form->isVisible());
+
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_EQ(window->session().table().showCount(), 0) << "the show being set up is not added";
+}
+
+}  // namespace
+}  // namespace pelmora::testing
