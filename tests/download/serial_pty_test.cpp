@@ -1,72 +1,25 @@
 // The Qt serial port against real pseudo-terminal pairs: the test holds the master side and
 // plays the controller; the port opens the slave side through a device folder of symlinks.
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <functional>
 #include <set>
 
 #include "led_builder.h"
 #include "platform/qt/qt_serial_port.h"
+#include "pty_pair.h"
 
 namespace pelmora {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testing::Pty;
 using testing::TempDir;
-
-// A pty pair. The slave stays open here too, as a cable stays plugged in at the controller's end.
-class Pty {
-public:
-    Pty() {
-        char name[256] = {};
-        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
-        termios t{};
-        ::tcgetattr(slave_, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(slave_, TCSANOW, &t);
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        slavePath_ = name;
-    }
-    ~Pty() {
-        closeMaster();
-        if (slave_ >= 0) ::close(slave_);
-    }
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-
-    const std::string& slavePath() const { return slavePath_; }
-    int master() const { return master_; }
-
-    // The controller sends.
-    void send(const Bytes& bytes) const {
-        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-    // What the tool has sent so far and the controller has not taken yet.
-    Bytes take() const {
-        Bytes all;
-        std::uint8_t buffer[4096];
-        for (ssize_t n; (n = ::read(master_, buffer, sizeof buffer)) > 0;) all.insert(all.end(), buffer, buffer + n);
-        return all;
-    }
-    // The adapter is pulled out: the line is gone for whoever has the slave open.
-    void closeMaster() {
-        if (master_ >= 0) ::close(master_);
-        master_ = -1;
-    }
-
-private:
-    int master_ = -1, slave_ = -1;
-    std::string slavePath_;
-};
 
 // Runs the event loop until the condition holds; false if it never did (a generous bound only
 // keeps a broken build from hanging, it is not part of what is checked).
@@ -134,8 +87,8 @@ TEST(LineSettingsText, IsReadAsBaudParityDataAndStopBits) {
               (LineSettings{1200, QSerialPort::OddParity, QSerialPort::Data5, QSerialPort::OneAndHalfStop}));
     EXPECT_EQ(parseLineSettings("300,m,6,1")->parity, QSerialPort::MarkParity);
     EXPECT_EQ(parseLineSettings("300,s,6,1")->parity, QSerialPort::SpaceParity);
-    for (const char* bad : {"", "115200", "115200,n,8", "115200,n,8,1,", "115200,x,8,1", "115200,n,9,1",
-                            "115200,n,8,3", "0,n,8,1", "-5,n,8,1", "11a200,n,8,1", "115200,,8,1"})
+    for (const char* bad : {"", "115200", "115200,n,8", "115200,n,8,1,", "115200,x,8,1", "115200,n,9,1", "115200,n,8,3",
+                            "0,n,8,1", "-5,n,8,1", "11a200,n,8,1", "115200,,8,1"})
         EXPECT_FALSE(parseLineSettings(bad)) << bad;
 }
 
