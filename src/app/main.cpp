@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "app/exit_when_shown.h"
 #include "app/session.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_message_box.h"
@@ -37,5 +38,6 @@ int main(int argc, char* argv[]) {
     messages.setOwner(&window);
     files.setOwner(&window);
     window.show();
+    pelmora::ExitWhenShown::installIfAsked(window);
     return QApplication::exec();
 }
