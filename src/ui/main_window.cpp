@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleFactory>
 #include <array>
 
 #include "ui/control_table.h"
@@ -178,6 +179,13 @@ void MainWindow::buildControls() {
             }
             case Kind::progress: {
                 auto* bar = new QProgressBar(this);
+                // The plain segmented bar of the Windows style: Fusion's antialiased stripes cost a
+                // repaint of about 0.4 ms on every chunk, while the controller waits for the next.
+                if (!blockStyle_) {
+                    blockStyle_ = QStyleFactory::create(QStringLiteral("Windows"));
+                    if (blockStyle_) blockStyle_->setParent(this);
+                }
+                if (blockStyle_) bar->setStyle(blockStyle_);
                 bar->setTextVisible(false);
                 bar->setRange(0, 100);
                 bar->setValue(0);

@@ -128,6 +128,7 @@ private:
     QProgressBar* epprom_ = nullptr;
     QLabel* size_ = nullptr;
     LinkLabel* label5_ = nullptr;
+    QStyle* blockStyle_ = nullptr;  // the progress bars' style, owned by the window
 
     InputFormWindow* form_ = nullptr;                   // a window of its own: no Qt parent
     std::vector<QPointer<InputFormWindow>> retired_;    // closed dialogs waiting for deleteLater

@@ -124,7 +124,12 @@ bool QtSerialPort::isOpen() const { return port_.isOpen(); }
 bool QtSerialPort::write(std::span<const std::uint8_t> bytes) {
     if (!port_.isOpen() || lostPending_) return false;
     const auto length = static_cast<qint64>(bytes.size());
-    return port_.write(reinterpret_cast<const char*>(bytes.data()), length) == length;
+    const bool queued = port_.write(reinterpret_cast<const char*>(bytes.data()), length) == length;
+    // QSerialPort would only start writing on the next turn of the event loop, after whatever the
+    // handler queued meanwhile (repaints); the controller is waiting, so hand the bytes over now.
+    // flush() does not block: what the driver cannot take yet follows as it makes room.
+    port_.flush();
+    return queued;
 }
 
 std::vector<std::uint8_t> QtSerialPort::readAll() {
