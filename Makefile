@@ -2,14 +2,21 @@
 # make test  - install what is missing, build, run every test
 # make package - build, then a Debian package (.deb) in BUILD_DIR
 # make demo  - as root: the tool with an emulated controller on a pseudo-terminal, no hardware
+# make test-asan - the whole suite again, built with AddressSanitizer and UBSan (in ASAN_DIR)
+# make fuzz  - the fuzz targets (clang, libFuzzer; in FUZZ_DIR), each for FUZZ_SECONDS
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 ifdef CI
 CMAKE_FLAGS += -DPELMORA_WERROR=ON
 endif
+ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+# make test runs every fuzz target this long, so that a broken target fails the test run.
+FUZZ_SMOKE_SECONDS ?= 5
 
-.PHONY: all deps build run test package demo
+.PHONY: all deps build run test package demo test-asan fuzz fuzz-build
 
 all: build
 
@@ -25,6 +32,24 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+	$(MAKE) --no-print-directory test-asan
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS)
+
+# -O1: the sanitized tests run several times faster than at -O0, and the reports keep their lines.
+# The sanitizer options (halt on the first report, leak detection) are set per test executable
+# in tests/sanitizer/sanitizer.cmake.
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+		-DPELMORA_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(ASAN_DIR)
+	ctest --test-dir $(ASAN_DIR) --output-on-failure -j2
+
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S fuzz -B $(FUZZ_DIR) -G Ninja
+	cmake --build $(FUZZ_DIR)
+
+fuzz: fuzz-build
+	fuzz/run-fuzzers $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB

@@ -1,0 +1,368 @@
+// Imports LED files made of fuzz bytes through the real commands (open, the dialog's texts, OK,
+// a colour order, removals, files damaged behind the tool's back) and checks after every step that
+// the show table, the list and every show's bytes are what the files and the colour order make them.
+//
+// The input is a list of steps; each starts with a step byte (its value modulo 8 picks the step):
+//   0 open      kind:1 (modulo 8: 0 cancel, 1 several files, 2 a missing file, 3 a folder, 4-7 a file);
+//               for a file length:2 (kinds 64-127: as it is; 128-191: times 16; others: modulo 4096),
+//               rawCount:2, raw bytes, fill:1: the file is the raw bytes, cut or filled up to the
+//               length with a pattern of `fill`
+//   1 texts     dotsLength:1 dots, framesLength:1 frames   (typed into the dialog while it is shown)
+//   2 ok        (inputok while the dialog is shown)
+//   3 order     order:1                                    (a selection in cbrgb)
+//   4 remove    entry:1                                    (a double-click on datList, or on blank space)
+//   5 damage    show:1 kind:1 length:3                     (the show's file deleted, cut, made a folder or a FIFO)
+//   6 close     (the dialog's close button)
+//   7 open+ok   like open, then the two texts as in step 1, then ok
+
+#include <sys/stat.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <optional>
+
+#include "app/session.h"
+#include "fakes.h"
+#include "fuzz_support.h"
+#include "show/dialog_value.h"
+
+namespace {
+
+using namespace pelmora;
+using namespace pelmora::testing;
+using pelmora::fuzz::Reader;
+
+// The six colour orders as their names spell them: slot byte k is the file byte of letter k.
+constexpr std::array<const char*, 6> orderNames{"RGB", "RBG", "GRB", "GBR", "BRG", "BGR"};
+int letterIndex(char c) { return c == 'R' ? 0 : c == 'G' ? 1 : 2; }
+
+constexpr std::int64_t int32Max = std::numeric_limits<std::int32_t>::max();
+
+struct ModelShow {
+    std::string path;
+    std::vector<std::uint8_t> file;  // the file as it was when it was opened
+    std::int64_t dots = 0, frames = 0, stride = 0;
+    std::vector<std::uint8_t> slot;  // what the slot must hold, in the current order
+};
+
+// Slot bytes of a show in `order`, worked out from the file on the format alone.
+std::vector<std::uint8_t> expectedSlot(const ModelShow& show, int order) {
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(show.dots * 3 * show.frames));
+    const char* name = orderNames[static_cast<std::size_t>(order)];
+    for (std::int64_t f = 0; f < show.frames; ++f)
+        for (std::int64_t d = 0; d < show.dots; ++d)
+            for (int k = 0; k < 3; ++k)
+                out[static_cast<std::size_t>(f * show.dots * 3 + 3 * d + k)] =
+                    show.file[static_cast<std::size_t>(512 + f * show.stride + 3 * d + letterIndex(name[k]))];
+    return out;
+}
+
+std::string percentText(std::int64_t used) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f%%", static_cast<double>(used) / 60378.0 * 100.0);
+    return text;
+}
+
+// The frame estimate: (length - 512) / stride rounded to the nearest whole number, a half to even.
+std::int64_t frameEstimate(std::int64_t length, std::int64_t stride) {
+    const std::int64_t n = length - 512;
+    std::int64_t q = n / stride, r = n % stride;
+    if (r < 0) r += stride, --q;
+    if (2 * r > stride || (2 * r == stride && q % 2 != 0)) ++q;
+    return q;
+}
+
+std::string ruled(std::int64_t value) { return value < 1 ? "1" : std::to_string(value); }
+
+class Run {
+public:
+    Run() : session_(view_, Platform{messages_, files_, web_, port_}, "/") { session_.startUp(); }
+
+    // Back to an empty table, no dialog and the first colour order, through the commands. One
+    // session serves the whole fuzzing run: allocating its 300 KB show store for every input would
+    // cost more than the input itself.
+    void reset() {
+        for (int guard = 0; session_.table().showCount() > 0; ++guard) {
+            FUZZ_CHECK(guard < 5);
+            view_.selected = 0;
+            session_.removeShow();
+        }
+        session_.closeInputForm();
+        view_.colourSelected = 0;
+        session_.changeColourOrder();
+        messages_.shown.clear();
+        files_.answers.clear();
+        files_.asked.clear();
+        model_.clear();
+        pending_.reset();
+        order_ = 0;
+        opens_ = 0;
+        check();
+    }
+
+    void step(Reader& in) {
+        switch (in.u8() % 8) {
+            case 0:
+                open(in);
+                break;
+            case 1:
+                texts(in);
+                break;
+            case 2:
+                ok();
+                break;
+            case 3:
+                order(in.u8());
+                break;
+            case 4:
+                remove(in.u8());
+                break;
+            case 5:
+                damage(in);
+                break;
+            case 6:
+                close();
+                break;
+            case 7:
+                open(in);
+                texts(in);
+                ok();
+                break;
+        }
+        check();
+        FUZZ_TRACE("  -> shows %zu, used %lld, order %d, dialog %s, messages %zu%s%s\n", model_.size(),
+                   static_cast<long long>(used()), order_, formShown() ? "shown" : "hidden", messages_.shown.size(),
+                   messages_.shown.empty() ? "" : ", last ",
+                   messages_.shown.empty() ? "" : messages_.shown.back().text.c_str());
+    }
+
+private:
+    bool formShown() const { return view_.form && view_.form->shown; }
+
+    void open(Reader& in) {
+        const std::uint8_t kind = in.u8();
+        const auto path = (fuzz::scratchFolder() / ("file" + std::to_string(opens_++) + ".led")).string();
+        std::optional<std::vector<std::uint8_t>> content;
+        switch (kind % 8) {
+            case 0:
+                files_.cancel();
+                break;
+            case 1:
+                files_.chooseSeveral();
+                break;
+            case 2:
+                files_.choose(path);
+                break;  // nothing there
+            case 3:
+                std::filesystem::create_directory(path);
+                files_.choose(path);
+                break;
+            default: {
+                // Most files are short (up to 4 KiB); kinds 64-127 reach 64 KiB, kinds 128-191 1 MiB.
+                const std::size_t length = (kind & 0xC0) == 0x40   ? std::size_t{in.u16()}
+                                           : (kind & 0xC0) == 0x80 ? std::size_t{in.u16()} * 16
+                                                                   : std::size_t{in.u16()} & 0xFFF;
+                auto bytes = in.bytes(in.u16());
+                const std::uint8_t fill = in.u8();
+                const std::size_t raw = std::min(bytes.size(), length);
+                bytes.resize(length);
+                std::array<std::uint8_t, 256> pattern;
+                for (std::size_t i = 0; i < pattern.size(); ++i)
+                    pattern[i] = static_cast<std::uint8_t>(i * 7 + fill * 13 + 1);
+                for (std::size_t at = raw; at < length; at += pattern.size())
+                    std::memcpy(bytes.data() + at, pattern.data(), std::min(pattern.size(), length - at));
+                std::ofstream(path, std::ios::binary)
+                    .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+                files_.choose(path);
+                content = std::move(bytes);
+            }
+        }
+        const auto shownBefore = messages_.shown.size();
+        const bool hadForm = view_.form != nullptr;
+        const std::string oldDots = hadForm ? view_.form->dots() : "", oldFrames = hadForm ? view_.form->frames() : "";
+        session_.openLedFile();
+        FUZZ_CHECK(!view_.progressVisible);
+
+        const bool good = content && content->size() >= 17 && (*content)[1] < 128 && (*content)[16] < 63;
+        if (!good) {
+            FUZZ_CHECK(messages_.shown.size() == shownBefore + 1);
+            FUZZ_CHECK(messages_.shown.back().text == wrongFileText && messages_.shown.back().title == "注意");
+            // A dialog shown before keeps its values.
+            FUZZ_CHECK((view_.form != nullptr) == hadForm);
+            if (hadForm) FUZZ_CHECK(view_.form->dots() == oldDots && view_.form->frames() == oldFrames);
+            return;
+        }
+        const auto& bytes = *content;
+        FUZZ_CHECK(messages_.shown.size() == shownBefore);
+        FUZZ_CHECK(formShown());
+        const std::int64_t stride = (bytes[16] + 1) * 512;
+        FUZZ_CHECK(view_.form->caption() == "输入第 " + std::to_string(model_.size() + 1) + " 个节目参数");
+        FUZZ_CHECK(view_.form->dots() == ruled((bytes[1] * 256 + bytes[0]) / 3));
+        FUZZ_CHECK(view_.form->frames() == ruled(frameEstimate(static_cast<std::int64_t>(bytes.size()), stride)));
+        FUZZ_CHECK(view_.status().empty());
+        pending_ = ModelShow{path, bytes, 0, 0, stride, {}};
+    }
+
+    void texts(Reader& in) {
+        const std::string dots = in.text(in.u8());
+        const std::string frames = in.text(in.u8());
+        if (!formShown()) return;
+        view_.form->setDots(dots);
+        view_.form->setFrames(frames);
+        // The minimum-one rule: whatever is pasted, the boxes are worth 1 or more.
+        FUZZ_CHECK(leadingNumber(view_.form->dots()) >= 1.0 && leadingNumber(view_.form->frames()) >= 1.0);
+    }
+
+    void ok() {
+        if (!formShown()) return;
+        FUZZ_CHECK(pending_.has_value());
+        const auto shownBefore = messages_.shown.size();
+        const auto dotsValue = wholeNumber(view_.form->dots());
+        const auto framesValue = wholeNumber(view_.form->frames());
+        session_.appendShow();
+
+        enum Outcome { added = 1, tooMany = 2, overCapacity = 4, beyondFile = 8 };
+        int allowed = 0;
+        std::int64_t dots = 0, frames = 0;
+        if (model_.size() >= 5) {
+            allowed = tooMany;
+        } else if (!dotsValue || !framesValue || *dotsValue < 0 || *framesValue < 0 || *dotsValue > int32Max / 3 ||
+                   (*dotsValue > 0 && *framesValue > int32Max / (*dotsValue * 3))) {
+            allowed = beyondFile;  // does not fit 32 bits
+        } else {
+            dots = *dotsValue, frames = *framesValue;
+            const std::int64_t size = dots * 3 * frames;
+            const std::int64_t needed = size == 0 ? 0 : 512 + (frames - 1) * pending_->stride + dots * 3;
+            const bool over = used() + size > 60378;
+            const bool beyond = needed > static_cast<std::int64_t>(pending_->file.size());
+            if (over) allowed |= overCapacity;
+            if (beyond) allowed |= beyondFile;
+            if (!over && !beyond) allowed = added;
+        }
+
+        int outcome = added;
+        if (messages_.shown.size() != shownBefore) {
+            FUZZ_CHECK(messages_.shown.size() == shownBefore + 1);
+            const auto& text = messages_.shown.back().text;
+            outcome = text == tooManyShowsText() ? tooMany
+                      : text == overCapacityText ? overCapacity
+                      : text == beyondFileText   ? beyondFile
+                                                 : 0;
+        }
+        FUZZ_CHECK((outcome & allowed) != 0);
+        if (outcome == added) {
+            ModelShow show = *pending_;
+            show.dots = dots, show.frames = frames;
+            show.slot = expectedSlot(show, order_);
+            model_.push_back(std::move(show));
+            FUZZ_CHECK(!formShown() && view_.status().empty());
+        } else {
+            // Over capacity hides the dialog; the other refusals leave it up for a correction.
+            FUZZ_CHECK(formShown() == (outcome != overCapacity));
+        }
+    }
+
+    void order(std::uint8_t value) {
+        order_ = value % 6;
+        view_.colourSelected = order_;
+        session_.changeColourOrder();
+        for (auto& show : model_) show.slot = expectedSlot(show, order_);
+        if (!model_.empty()) FUZZ_CHECK(view_.selected == static_cast<int>(model_.size()) - 1);
+    }
+
+    void remove(std::uint8_t value) {
+        const int entry = static_cast<int>(value % (model_.size() + 2)) - 1;  // -1 and size(): blank space
+        view_.selected = entry;
+        session_.removeShow();
+        if (entry >= 0 && entry < static_cast<int>(model_.size())) {
+            model_.erase(model_.begin() + entry);
+            FUZZ_CHECK(view_.status().empty());
+        }
+    }
+
+    void damage(Reader& in) {
+        const std::uint8_t which = in.u8(), kind = in.u8();
+        const std::uint32_t length = in.u24();
+        if (model_.empty()) return;
+        const auto& path = model_[which % model_.size()].path;
+        std::error_code ignored;
+        switch (kind % 4) {
+            case 0:
+                std::filesystem::remove_all(path, ignored);
+                break;
+            case 1:
+                if (std::filesystem::is_regular_file(path, ignored))
+                    std::filesystem::resize_file(path,
+                                                 std::min<std::uintmax_t>(length, std::filesystem::file_size(path)));
+                break;
+            case 2:
+                std::filesystem::remove_all(path, ignored);
+                std::filesystem::create_directory(path, ignored);
+                break;
+            case 3:
+                std::filesystem::remove_all(path, ignored);
+                ::mkfifo(path.c_str(), 0600);
+                break;
+        }
+    }
+
+    void close() {
+        session_.closeInputForm();
+        FUZZ_CHECK(view_.form == nullptr);
+    }
+
+    std::int64_t used() const {
+        std::int64_t total = 0;
+        for (const auto& show : model_) total += show.dots * 3 * show.frames;
+        return total;
+    }
+
+    void check() {
+        const auto& table = session_.table();
+        FUZZ_CHECK(table.consistent());
+        FUZZ_CHECK(table.showCount() == static_cast<int>(model_.size()));
+        FUZZ_CHECK(view_.entries.size() == model_.size());
+        FUZZ_CHECK(table.usedBytes() == used());
+        FUZZ_CHECK(view_.sizeText == percentText(used()));
+        std::int64_t offset = 38;
+        FUZZ_CHECK(table.showOffset(0) == 38);
+        for (std::size_t i = 0; i < model_.size(); ++i) {
+            const int s = static_cast<int>(i) + 1;
+            const auto& show = model_[i];
+            FUZZ_CHECK(view_.entries[i] == show.path);
+            FUZZ_CHECK(table.showFrameBytes(s) == show.dots * 3);
+            FUZZ_CHECK(table.showFrames(s) == show.frames);
+            FUZZ_CHECK(table.showStride(s) == show.stride);
+            FUZZ_CHECK(table.showOffset(s) == (offset += show.dots * 3 * show.frames));
+            const auto pixels = table.showPixels(s);
+            FUZZ_CHECK(pixels.size() == show.slot.size());
+            FUZZ_CHECK(std::memcmp(pixels.data(), show.slot.data(), pixels.size()) == 0);
+        }
+    }
+
+    FakeMainView view_;
+    FakeMessageBox messages_;
+    FakeFileDialog files_;
+    FakeWebOpener web_;
+    FakeSerialPort port_;
+    Session session_;
+
+    std::vector<ModelShow> model_;
+    std::optional<ModelShow> pending_;  // the file of the last open command that succeeded
+    int order_ = 0;
+    int opens_ = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    pelmora::fuzz::emptyScratchFolder();
+    static Run run;
+    run.reset();
+    Reader in({data, size});
+    for (int steps = 0; !in.empty() && steps < 64; ++steps) run.step(in);
+    return 0;
+}
