@@ -73,6 +73,8 @@ const char* faultName(Fault fault) {
     return "?";
 }
 
+void PrintTo(Fault fault, std::ostream* out) { *out << faultName(fault); }
+
 constexpr std::int64_t past2GiB = (std::int64_t{1} << 31) + 4096;
 
 // A sparse file past 2 GiB whose first bytes are a good LED header: nothing but its length is wrong.

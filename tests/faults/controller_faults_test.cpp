@@ -1,0 +1,381 @@
+// A controller that misbehaves, played by the test on the master side of a pseudo-terminal pair
+// while the tool runs its real Qt serial port on the slave side: it goes silent after the start
+// byte, floods random bytes at full speed, asks for more chunks than there are, or says 0x16 too
+// early. After each, the shows are as imported and a normal download brings the right image.
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <thread>
+
+#include "app/session.h"
+#include "fault_support.h"
+#include "led_builder.h"
+#include "platform/qt/qt_serial_port.h"
+#include "pty_pair.h"
+
+namespace pelmora::testing {
+namespace {
+
+// Resident memory of this process right now, in KiB.
+long residentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+class ControllerFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_symlink(line.slavePath(), devices.path() / "ttyUSB0");
+        session.startUp();
+        session.togglePort();
+        ASSERT_TRUE(port.isOpen());
+        ASSERT_TRUE(messages.shown.empty());
+    }
+
+    void TearDown() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    void import(const std::string& name, const LedFileSpec& spec, int dots, int frames) {
+        const Bytes file = makeLedFile(spec);
+        const auto path = folder.write(name, file);
+        files.choose(path);
+        session.openLedFile();
+        ASSERT_TRUE(view.input() && view.input()->shown);
+        view.input()->setDots(std::to_string(dots));
+        view.input()->setFrames(std::to_string(frames));
+        session.appendShow();
+        ASSERT_TRUE(messages.shown.empty()) << messages.shown.back().text;
+        shows.push_back({path, file, dots, frames});
+    }
+
+    // 1000 dots of 15 frames and 100 dots of 10: 48000 bytes, eleven chunks and a tail of 2944.
+    void importTwoShows() {
+        import("wide.led", {.dots = 1000, .frames = 15, .sectorsMinusOne = 5}, 1000, 15);
+        import("narrow.led", {.dots = 110, .frames = 10}, 100, 10);
+    }
+
+    bool runUntil(const std::function<bool()>& condition, int boundMs = 20000) {
+        QDeadlineTimer bound(boundMs);
+        while (!condition()) {
+            if (bound.hasExpired()) return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        }
+        return true;
+    }
+    void spin(int rounds) {
+        for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+
+    // What the tool writes, as the controller reads it: `count` bytes (and whatever came with them).
+    Bytes fromTool(std::size_t count) {
+        Bytes got;
+        runUntil([&] {
+            const Bytes more = line.take();
+            got.insert(got.end(), more.begin(), more.end());
+            return got.size() >= count;
+        });
+        return got;
+    }
+    // Nothing more arrives while the tool has every chance to write.
+    bool toolStaysQuiet() {
+        spin(40);
+        return line.take().empty();
+    }
+    Bytes ask(std::uint8_t request, std::size_t answerSize) {
+        line.send({request});
+        return fromTool(answerSize);
+    }
+
+    Bytes header() const {
+        const Bytes image = expected();
+        return Bytes(image.begin(), image.begin() + 38);
+    }
+    Bytes expected() const { return expectedImage(shows, view.colourSelected, view.timeSelected + 1); }
+    // Chunk n (from 1) of the current image; the last one may be the tail.
+    Bytes chunk(std::size_t n) const {
+        const Bytes image = expected();
+        const std::size_t from = 38 + (n - 1) * 4096, to = std::min(image.size(), from + 4096);
+        return Bytes(image.begin() + static_cast<std::ptrdiff_t>(from),
+                     image.begin() + static_cast<std::ptrdiff_t>(to));
+    }
+
+    // Everything loaded is as imported, and a download with a well-behaved controller delivers it.
+    void expectNothingLost() {
+        expectShowsAsImported(session.table(), view.entries, shows, view.colourSelected);
+        if (!port.isOpen()) session.togglePort();
+        ASSERT_TRUE(port.isOpen());
+        line.take();  // a fresh controller: what an earlier one left unread is gone
+        emulator::ControllerEmulator controller;
+        session.send();
+        const bool done = runUntil([&] {
+            const Bytes sent = line.take();
+            if (!sent.empty()) {
+                const Bytes answers = controller.feed(sent);
+                if (!answers.empty()) line.send(answers);
+            }
+            return controller.complete() && view.status() == sentText;
+        });
+        ASSERT_TRUE(done) << "the controller has " << controller.received() << " bytes";
+        EXPECT_EQ(controller.image(), expected());
+        EXPECT_TRUE(toolStaysQuiet());
+        EXPECT_EQ(view.progressValue, view.progressMax);
+    }
+
+    Pty line;
+    TempDir folder, devices;
+    FakeMainView view;
+    FakeMessageBox messages;
+    FakeFileDialog files;
+    FakeWebOpener web;
+    QtSerialPort port{devices.path().string()};
+    Session session{view, Platform{messages, files, web, port}, folder.path().string(), devices.path().string()};
+    std::vector<KnownShow> shows;
+};
+
+TEST_F(ControllerFaults, SilentAfterTheStartByteTheToolWaitsAndTheUserCanSendAgainOrClose) {
+    importTwoShows();
+    session.send();
+    EXPECT_EQ(fromTool(1), Bytes{0x41});
+    EXPECT_TRUE(toolStaysQuiet());
+    EXPECT_EQ(view.status(), "开始发送中......");
+    EXPECT_EQ(view.progressValue, 0);
+    EXPECT_TRUE(view.progressVisible);
+
+    // The user sends again: a new start byte, and again the tool waits.
+    session.send();
+    EXPECT_EQ(fromTool(1), Bytes{0x41});
+    EXPECT_TRUE(toolStaysQuiet());
+    EXPECT_EQ(view.status(), "开始发送中......");
+
+    // The user closes the port: closed at once, the lamp off, no message.
+    session.togglePort();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(view.lamp, lampOff);
+    EXPECT_EQ(view.portButton, openPortCaption);
+    EXPECT_TRUE(messages.shown.empty());
+
+    expectNothingLost();
+}
+
+TEST_F(ControllerFaults, MoreChunkRequestsThanChunksStartOverAtTheFirstChunk) {
+    importTwoShows();
+    session.send();
+    ASSERT_EQ(fromTool(1), Bytes{0x41});
+    EXPECT_EQ(ask(0x41, 38), header());
+    EXPECT_EQ(view.progressMax, 12);
+    for (std::size_t n = 1; n <= 12; ++n) {
+        EXPECT_EQ(ask(0x42, n < 12 ? 4096 : 2944), chunk(n)) << "chunk " << n;
+        EXPECT_EQ(view.progressValue, static_cast<int>(n));
+    }
+    // Past the tail the count has gone back to 0: the next requests get chunk 1, 2, 3 again.
+    for (std::size_t n = 1; n <= 3; ++n) {
+        EXPECT_EQ(ask(0x42, 4096), chunk(n)) << "chunk " << n << " again";
+        EXPECT_EQ(view.progressValue, static_cast<int>(n));
+    }
+    EXPECT_TRUE(toolStaysQuiet());
+    line.send({0x16});
+    ASSERT_TRUE(runUntil([&] { return view.status() == sentText; }));
+    expectNothingLost();
+}
+
+TEST_F(ControllerFaults, MoreChunkRequestsThanWholeChunksGetNothingThenTheFirstChunk) {
+    // 1024 dots of 8 frames: 24576 bytes, six whole chunks and no tail.
+    import("whole.led", {.dots = 1024, .frames = 8, .sectorsMinusOne = 5}, 1024, 8);
+    session.send();
+    ASSERT_EQ(fromTool(1), Bytes{0x41});
+    EXPECT_EQ(ask(0x41, 38), header());
+    for (std::size_t n = 1; n <= 6; ++n) EXPECT_EQ(ask(0x42, 4096), chunk(n)) << "chunk " << n;
+    line.send({0x42});
+    EXPECT_TRUE(toolStaysQuiet()) << "a seventh request has no chunk to get";
+    EXPECT_EQ(view.progressValue, 6);
+    EXPECT_EQ(ask(0x42, 4096), chunk(1));
+    expectNothingLost();
+}
+
+TEST_F(ControllerFaults, AnEarly0x16ReportsCompletionAndTheTransferGoesOnWhereItWas) {
+    importTwoShows();
+    session.send();
+    ASSERT_EQ(fromTool(1), Bytes{0x41});
+    line.send({0x16});
+    ASSERT_TRUE(runUntil([&] { return view.status() == sentText; }));
+    EXPECT_TRUE(toolStaysQuiet());
+    EXPECT_EQ(view.progressValue, 0);
+
+    EXPECT_EQ(ask(0x41, 38), header());
+    EXPECT_EQ(ask(0x42, 4096), chunk(1));
+    line.send({0x16});
+    EXPECT_TRUE(toolStaysQuiet());
+    EXPECT_EQ(view.progressValue, 1);
+    EXPECT_EQ(ask(0x42, 4096), chunk(2)) << "the 0x16 did not touch the count";
+    expectNothingLost();
+}
+
+// Reads what the tool writes back, on its own thread, while the flood goes the other way.
+class Drain {
+public:
+    explicit Drain(int fd) : fd_(fd), thread_([this] { run(); }) {}
+    ~Drain() { stop(); }
+    void stop() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    Bytes taken() {
+        std::lock_guard lock(mutex_);
+        return taken_;
+    }
+    std::size_t size() {
+        std::lock_guard lock(mutex_);
+        return taken_.size();
+    }
+
+private:
+    void run() {
+        std::uint8_t buffer[8192];
+        while (!stop_) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 5) <= 0) continue;
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n <= 0) continue;
+            std::lock_guard lock(mutex_);
+            taken_.insert(taken_.end(), buffer, buffer + n);
+        }
+    }
+
+    int fd_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    Bytes taken_;
+    std::thread thread_;
+};
+
+TEST_F(ControllerFaults, AFloodOfRandomBytesGetsOnlyItsRequestsAnsweredAndTheToolStaysResponsive) {
+    importTwoShows();
+    session.send();
+    ASSERT_EQ(fromTool(1), Bytes{0x41});
+
+    Drain drain(line.master());
+    std::atomic<bool> flooding{true};
+    std::atomic<std::size_t> floodBytes{0}, requestBytes{0};
+    // Random bytes as fast as the line takes them, for three seconds.
+    std::thread flood([&] {
+        std::mt19937 random(20240611);
+        std::uint8_t buffer[1024];
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (std::chrono::steady_clock::now() < end) {
+            for (auto& b : buffer) b = static_cast<std::uint8_t>(random());
+            std::size_t at = 0;
+            while (at < sizeof buffer && std::chrono::steady_clock::now() < end) {
+                const ssize_t n = ::write(line.master(), buffer + at, sizeof buffer - at);
+                if (n <= 0) {
+                    pollfd p{line.master(), POLLOUT, 0};
+                    ::poll(&p, 1, 5);
+                    continue;
+                }
+                for (ssize_t i = 0; i < n; ++i)
+                    if (buffer[at + i] == 0x41 || buffer[at + i] == 0x42) ++requestBytes;
+                at += static_cast<std::size_t>(n);
+                floodBytes += static_cast<std::size_t>(n);
+            }
+        }
+        flooding = false;
+    });
+
+    // While the flood runs: a timer of the window keeps firing, and the user's click on the send
+    // button is handled (a second start byte).
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(20);
+    bool clickedDuringFlood = false;
+    QTimer::singleShot(1000, [&] {
+        clickedDuringFlood = flooding;
+        session.send();
+    });
+    const long residentBefore = residentKiB();
+    long residentMost = residentBefore;
+    qint64 mostWaitingToWrite = 0, mostWaitingToRead = 0;
+    while (flooding) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        residentMost = std::max(residentMost, residentKiB());
+        mostWaitingToWrite = std::max(mostWaitingToWrite, port.port().bytesToWrite());
+        mostWaitingToRead = std::max(mostWaitingToRead, port.port().bytesAvailable());
+    }
+    flood.join();
+    timer.stop();
+    const int ticksDuringFlood = ticks;
+    // Let the last answers out.
+    std::size_t seen = 0;
+    for (int quiet = 0; quiet < 20;) {
+        spin(5);
+        const std::size_t now = drain.size();
+        quiet = now == seen ? quiet + 1 : 0;
+        seen = now;
+    }
+    drain.stop();
+
+    RecordProperty("flood_bytes", static_cast<int>(floodBytes.load()));
+    RecordProperty("timer_ticks_during_flood", ticksDuringFlood);
+    RecordProperty("resident_growth_kib", static_cast<int>(residentMost - residentBefore));
+    EXPECT_GT(floodBytes.load(), 0u);
+    EXPECT_TRUE(clickedDuringFlood) << "the click was handled only after the flood";
+    EXPECT_GT(ticksDuringFlood, 0);
+
+    // Everything the tool wrote is an answer: the header, the next chunk in turn (back to chunk 1
+    // after the tail, and after the second start byte), or that start byte itself.
+    const Bytes written = drain.taken();
+    const Bytes head = header();
+    std::size_t at = 0, next = 1, answers = 0, starts = 0;
+    auto matches = [&](const Bytes& item) {
+        return at + item.size() <= written.size() &&
+               std::equal(item.begin(), item.end(), written.begin() + static_cast<std::ptrdiff_t>(at));
+    };
+    while (at < written.size()) {
+        if (const Bytes c = chunk(next); matches(c)) {
+            at += c.size(), ++answers;
+            next = next == 12 ? 1 : next + 1;
+        } else if (matches(head)) {
+            at += head.size(), ++answers;
+        } else if (starts == 0 && written[at] == 0x41) {
+            ++at, ++starts, next = 1;
+        } else {
+            break;
+        }
+    }
+    RecordProperty("answers", static_cast<int>(answers));
+    EXPECT_EQ(at, written.size()) << "byte " << at << " of " << written.size()
+                                  << " written is neither a header, the next chunk nor a start byte";
+    EXPECT_EQ(starts, 1u);
+    EXPECT_LE(answers, requestBytes.load()) << "more answers than requests";
+
+    // Memory: what waits in the port stays within its buffers, and the process does not grow with
+    // the flood (the sanitizers' own bookkeeping of freed blocks takes up to 256 MiB more).
+    EXPECT_LE(mostWaitingToRead, 1024);
+    EXPECT_LE(mostWaitingToWrite, 64 * 1024);
+#if defined(__SANITIZE_ADDRESS__)
+    const long allowedGrowthKiB = (256 + 64) * 1024;
+#else
+    const long allowedGrowthKiB = 64 * 1024;
+#endif
+    EXPECT_LT(residentMost - residentBefore, allowedGrowthKiB)
+        << "resident memory grew from " << residentBefore << " KiB to " << residentMost << " KiB during a flood of "
+        << floodBytes.load() << " bytes";
+
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(port.isOpen());
+    expectNothingLost();
+}
+
+}  // namespace
+}  // namespace pelmora::testing
