@@ -4,6 +4,7 @@
 # make demo  - as root: the tool with an emulated controller on a pseudo-terminal, no hardware
 # make test-asan - the whole suite again, built with AddressSanitizer and UBSan (in ASAN_DIR)
 # make fuzz  - the fuzz targets (clang, libFuzzer; in FUZZ_DIR), each for FUZZ_SECONDS
+# make bench - the benchmarks, built in Release (in BENCH_DIR); not part of make test
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
@@ -15,8 +16,9 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 # make test runs every fuzz target this long, so that a broken target fails the test run.
 FUZZ_SMOKE_SECONDS ?= 5
+BENCH_DIR ?= build-bench
 
-.PHONY: all deps build run test package demo test-asan fuzz fuzz-build
+.PHONY: all deps build run test package demo test-asan fuzz fuzz-build bench
 
 all: build
 
@@ -58,3 +60,13 @@ demo:
 	@scripts/demo --check-root
 	$(MAKE) --no-print-directory build
 	scripts/demo $(BUILD_DIR)
+
+# The start-up figures need an X server: under xvfb-run when it is there, else headless.
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELMORA_BUILD_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(BENCH_DIR) --target pelmora-bench
+	if command -v xvfb-run >/dev/null; then \
+		xvfb-run -a -s "-screen 0 1280x1024x24" $(BENCH_DIR)/bench/pelmora-bench; \
+	else \
+		$(BENCH_DIR)/bench/pelmora-bench; \
+	fi

@@ -183,6 +183,7 @@ long selfRssKb() {
 struct StartRun {
     double ms = 0;
     long peakRssKb = 0;
+    double cpuMs = 0;  // user + system
 };
 
 std::optional<StartRun> startOnce(const std::string& program, const std::vector<std::string>& env) {
@@ -197,7 +198,11 @@ std::optional<StartRun> startOnce(const std::string& program, const std::vector<
     long long shown = 0;
     if (!line || std::sscanf(line->c_str(), "shown %lld", &shown) != 1) return std::nullopt;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-    return StartRun{static_cast<double>(shown - spawned) / 1e6, usage.ru_maxrss};
+    auto msOf = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+    };
+    return StartRun{static_cast<double>(shown - spawned) / 1e6, usage.ru_maxrss,
+                    msOf(usage.ru_utime) + msOf(usage.ru_stime)};
 }
 
 void benchStartUp(const std::string& tool, const std::string& minimal, int runs) {
@@ -208,7 +213,7 @@ void benchStartUp(const std::string& tool, const std::string& minimal, int runs)
 
     // One start of each first, so both find the libraries and fonts in the page cache.
     if (!startOnce(tool, env) || !startOnce(minimal, env)) fail("a start-up run did not show its window");
-    std::vector<double> toolMs, minimalMs, toolRss, minimalRss;
+    std::vector<double> toolMs, minimalMs, toolRss, minimalRss, toolCpu, minimalCpu;
     for (int i = 0; i < runs; ++i) {
         for (int which = 0; which < 2; ++which) {
             // Alternate which of the two goes first in a round.
@@ -217,6 +222,7 @@ void benchStartUp(const std::string& tool, const std::string& minimal, int runs)
             if (!run) fail("a start-up run did not show its window");
             (toolTurn ? toolMs : minimalMs).push_back(run->ms);
             (toolTurn ? toolRss : minimalRss).push_back(static_cast<double>(run->peakRssKb));
+            (toolTurn ? toolCpu : minimalCpu).push_back(run->cpuMs);
         }
     }
     const double t = median(toolMs), m = median(minimalMs);
@@ -232,7 +238,9 @@ void benchStartUp(const std::string& tool, const std::string& minimal, int runs)
     notes.push_back("start-up spread: tool " + format("%.1f", *std::min_element(toolMs.begin(), toolMs.end())) + ".." +
                     format("%.1f ms", *std::max_element(toolMs.begin(), toolMs.end())) + ", one-label window " +
                     format("%.1f", *std::min_element(minimalMs.begin(), minimalMs.end())) + ".." +
-                    format("%.1f ms", *std::max_element(minimalMs.begin(), minimalMs.end())));
+                    format("%.1f ms", *std::max_element(minimalMs.begin(), minimalMs.end())) +
+                    "; CPU time (user + system, to exit), median: tool " + format("%.1f ms", median(toolCpu)) +
+                    ", one-label window " + format("%.1f ms", median(minimalCpu)));
 }
 
 // ---- import of a large file ----
@@ -400,6 +408,36 @@ bool readExactly(int fd, std::uint8_t* into, std::size_t n) {
     return true;
 }
 
+// The floor under the figure: the same requests answered by a bare thread on the slave side,
+// with no event loop, no window and no tool in between.
+std::vector<double> ptyFloor(int requests) {
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) fail("openpty failed");
+    termios t{};
+    ::tcgetattr(slave, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(slave, TCSANOW, &t);
+    std::thread answerer([slave] {
+        std::uint8_t chunk[chunkSize] = {}, request = 0;
+        while (readExactly(slave, &request, 1) && request == chunkRequest)
+            if (::write(slave, chunk, sizeof chunk) != static_cast<ssize_t>(sizeof chunk)) return;
+    });
+    std::vector<double> latencyMs;
+    std::uint8_t buffer[chunkSize];
+    for (int i = 0; i < requests; ++i) {
+        const std::uint8_t ask = chunkRequest;
+        const auto start = Clock::now();
+        if (::write(master, &ask, 1) != 1 || !readExactly(master, buffer, chunkSize)) fail("the pty floor broke off");
+        latencyMs.push_back(msSince(start));
+    }
+    const std::uint8_t done = allReceived;
+    if (::write(master, &done, 1) != 1) fail("the pty floor broke off");
+    answerer.join();
+    ::close(master);
+    ::close(slave);
+    return latencyMs;
+}
+
 void benchLatency(int requests) {
     int master = -1, slave = -1;
     char name[256] = {};
@@ -450,6 +488,7 @@ void benchLatency(int requests) {
     if (!ok) fail("the latency run broke off");
     if (firstRound != tool.image()) fail("the bytes on the pty are not the tool's image");
 
+    const auto floor = ptyFloor(requests);
     const double med = median(latencyMs), p99 = percentile(latencyMs, 99);
     addRow("request 0x42 -> last chunk byte, median", format("%.3f ms", med), "limit 0.1 ms",
            format("%.2fx", med / 0.1), "< 0.1 ms", med < 0.1);
@@ -459,7 +498,9 @@ void benchLatency(int requests) {
                     std::to_string(fullChunks) + " chunks of 4096 and a tail of " + std::to_string(tail) +
                     " bytes in turn; MainWindow (offscreen) + QtSerialPort in this process, the controller in a "
                     "thread; max " +
-                    format("%.3f ms", *std::max_element(latencyMs.begin(), latencyMs.end())));
+                    format("%.3f ms", *std::max_element(latencyMs.begin(), latencyMs.end())) +
+                    "; the pty itself (a bare thread answering 4096 bytes, same run): median " +
+                    format("%.3f ms", median(floor)) + ", p99 " + format("%.3f ms", percentile(floor, 99)));
     ::close(master);
     ::close(slave);
 }
@@ -568,7 +609,7 @@ void printTable() {
 int main(int argc, char** argv) {
     using namespace pelmora::bench;
     std::string tool = PELMORA_BENCH_TOOL, minimal = PELMORA_BENCH_MINIMAL, emulator = PELMORA_BENCH_EMULATOR;
-    int startRuns = 12, importRuns = 9, requests = 1500, downloadRuns = 3;
+    int startRuns = 15, importRuns = 15, requests = 1500, downloadRuns = 3;
     bool quick = false;
     std::string only;
     for (int i = 1; i < argc; ++i) {
