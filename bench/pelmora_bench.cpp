@@ -371,6 +371,10 @@ struct ToolWindow {
         click("opencom");
         if (!port.isOpen()) fail("the port did not open");
     }
+    void closePort() {
+        click("opencom");
+        if (port.isOpen()) fail("the port did not close");
+    }
 
     // Header and data the tool sends for the last send command.
     Bytes image() {
@@ -501,6 +505,7 @@ void benchLatency(int requests) {
                     format("%.3f ms", *std::max_element(latencyMs.begin(), latencyMs.end())) +
                     "; the pty itself (a bare thread answering 4096 bytes, same run): median " +
                     format("%.3f ms", median(floor)) + ", p99 " + format("%.3f ms", percentile(floor, 99)));
+    tool.closePort();
     ::close(master);
     ::close(slave);
 }
@@ -550,6 +555,7 @@ void benchDownload(const std::string& emulator, int runs) {
         const Bytes image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (image != tool.image()) fail("the controller did not receive the tool's image");
     }
+    tool.closePort();  // before the line goes away, so the port closes cleanly
     ::kill(controller.pid, SIGTERM);
     ::close(controller.out);
     ::waitpid(controller.pid, nullptr, 0);
