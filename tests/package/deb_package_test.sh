@@ -46,10 +46,13 @@ done
 grep -q 'libqt6widgets6 (>= ' <<<"$depends" || fail "libqt6widgets6 has no version: not taken from the build"
 
 # The packaged executable is stripped and links the Qt libraries it depends on.
-file -b "$scratch/root/usr/bin/pelmora" | grep -q 'ELF.*stripped' || fail "usr/bin/pelmora is not an ELF"
-file -b "$scratch/root/usr/bin/pelmora" | grep -q 'not stripped' && fail "usr/bin/pelmora is not stripped"
+# (Whole outputs in variables: under pipefail, grep -q ending a pipe early fails the writer.)
+kind=$(file -b "$scratch/root/usr/bin/pelmora")
+grep -q 'ELF.*stripped' <<<"$kind" || fail "usr/bin/pelmora is not an ELF"
+grep -q 'not stripped' <<<"$kind" && fail "usr/bin/pelmora is not stripped"
+needed=$(objdump -p "$scratch/root/usr/bin/pelmora")
 for lib in libQt6Widgets.so.6 libQt6SerialPort.so.6; do
-    objdump -p "$scratch/root/usr/bin/pelmora" | grep -q "NEEDED *$lib" || fail "pelmora does not need $lib"
+    grep -q "NEEDED *$lib" <<<"$needed" || fail "pelmora does not need $lib"
 done
 
 if ! command -v lintian >/dev/null; then
