@@ -128,14 +128,14 @@ private:
     int between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
 
     void openGoodFile() {
-        LedFileSpec spec;
-        spec.dots = between(1, 4) == 1 ? between(300, 5000) : between(1, 120);
-        spec.frames = between(1, 12);
-        spec.sectorsMinusOne = static_cast<std::uint8_t>(std::max(between(0, 3), (spec.dots * 3 - 1) / 512));
-        spec.headerPixelBytes = spec.dots * 3 + between(0, 2);
-        if (between(0, 4) == 0) spec.lastFrameShortBy = static_cast<std::size_t>(between(1, 600));
+        LedFileSpec led;
+        led.dots = between(1, 4) == 1 ? between(300, 5000) : between(1, 120);
+        led.frames = between(1, 12);
+        led.sectorsMinusOne = static_cast<std::uint8_t>(std::max(between(0, 3), (led.dots * 3 - 1) / 512));
+        led.headerPixelBytes = led.dots * 3 + between(0, 2);
+        if (between(0, 4) == 0) led.lastFrameShortBy = static_cast<std::size_t>(between(1, 600));
         std::vector<std::uint8_t> bytes =
-            makeLedFile(spec, [&](int, int, int) { return static_cast<std::uint8_t>(between(0, 255)); });
+            makeLedFile(led, [&](int, int, int) { return static_cast<std::uint8_t>(between(0, 255)); });
         const std::string path = dir_.write("show" + std::to_string(fileNumber_++) + ".led", bytes);
         files_.choose(path);
         session_.openLedFile();

@@ -50,9 +50,9 @@ TEST_F(SessionTest, StartUpFillsTheListsAndShowsAnEmptyTable) {
 
 TEST_F(SessionTest, AnImageBuiltRightAfterStartUpCarriesFiveAsFrameTime) {
     session.startUp();
-    LedFileSpec spec;
-    spec.dots = 2;
-    files.choose(dev.write("a.led", makeLedFile(spec)));
+    LedFileSpec led;
+    led.dots = 2;
+    files.choose(dev.write("a.led", makeLedFile(led)));
     session.openLedFile();
     session.appendShow();
     session.togglePort();

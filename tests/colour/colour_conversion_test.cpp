@@ -21,11 +21,11 @@ class ConversionTest : public ::testing::Test {
 protected:
     // Imports a show as the append does: the table gets the pixels, the list the path.
     Bytes add(const std::string& name, int dots, int frames, int order = 0, std::uint8_t sectors = 0) {
-        LedFileSpec spec;
-        spec.dots = dots;
-        spec.frames = frames;
-        spec.sectorsMinusOne = sectors;
-        Bytes file = makeLedFile(spec);
+        LedFileSpec led;
+        led.dots = dots;
+        led.frames = frames;
+        led.sectorsMinusOne = sectors;
+        Bytes file = makeLedFile(led);
         const auto path = dir.write(name, file);
         EXPECT_EQ(table.append(dots, frames, file, order), ShowTable::AppendResult::added);
         view.addShowEntry(path);
@@ -87,10 +87,10 @@ TEST_F(ConversionTest, BackToRgbRestoresTheImportedBytes) {
 TEST_F(ConversionTest, ImportingInAnOrderEqualsConvertingToIt) {
     add("a.led", 9, 3, 3);
     ShowTable other;
-    LedFileSpec spec;
-    spec.dots = 9;
-    spec.frames = 3;
-    const Bytes file = makeLedFile(spec);
+    LedFileSpec led;
+    led.dots = 9;
+    led.frames = 3;
+    const Bytes file = makeLedFile(led);
     ASSERT_EQ(other.append(9, 3, file, 0), ShowTable::AppendResult::added);
     FakeMainView otherView;
     otherView.addShowEntry(dir.write("b.led", file));
@@ -128,11 +128,11 @@ TEST_F(ConversionTest, AShowWhoseFileIsGoneOrShortIsReorderedFromItsOwnBytes) {
 
 TEST_F(ConversionTest, AReplacedFileIsReadAsItIsNow) {
     add("a.led", 2, 1);
-    LedFileSpec spec;
-    spec.dots = 2;
-    spec.frames = 1;
+    LedFileSpec led;
+    led.dots = 2;
+    led.frames = 1;
     const Bytes replaced =
-        makeLedFile(spec, [](int, int d, int k) { return static_cast<std::uint8_t>(200 + d * 3 + k); });
+        makeLedFile(led, [](int, int d, int k) { return static_cast<std::uint8_t>(200 + d * 3 + k); });
     dir.write("a.led", replaced);
     choose(0);
     expectShowInOrder(1, replaced, 0);

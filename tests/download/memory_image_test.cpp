@@ -11,10 +11,10 @@ using testing::LedFileSpec;
 using testing::makeLedFile;
 
 Bytes fileFor(int dots, int frames) {
-    LedFileSpec spec;
-    spec.dots = dots;
-    spec.frames = frames;
-    return makeLedFile(spec);
+    LedFileSpec led;
+    led.dots = dots;
+    led.frames = frames;
+    return makeLedFile(led);
 }
 
 std::vector<std::uint8_t> header(const MemoryImage& image) {

@@ -23,11 +23,11 @@ protected:
     }
     // A table of `bytes` pixel bytes in one show of one frame (bytes must be a multiple of 3).
     void fill(int bytes) {
-        testing::LedFileSpec spec;
-        spec.dots = bytes / 3;
-        spec.frames = 1;
-        spec.headerPixelBytes = 3;
-        file = testing::makeLedFile(spec);
+        testing::LedFileSpec led;
+        led.dots = bytes / 3;
+        led.frames = 1;
+        led.headerPixelBytes = 3;
+        file = testing::makeLedFile(led);
         ASSERT_EQ(table.append(bytes / 3, 1, file, 0), ShowTable::AppendResult::added);
     }
     // The controller sends `bytes` in one read; returns what the tool wrote in answer.

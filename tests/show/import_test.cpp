@@ -21,12 +21,12 @@ class ImportTest : public ::testing::Test {
 protected:
     ImportTest() { view.colourSelected = 0; }  // as start-up leaves cbrgb
     std::string ledFile(const std::string& name, int dots, int frames, std::uint8_t sectorsMinusOne = 0) {
-        LedFileSpec spec;
-        spec.dots = dots;
-        spec.frames = frames;
-        spec.sectorsMinusOne = sectorsMinusOne;
-        spec.headerPixelBytes = std::min(dots * 3, 32767);  // the header cannot say more
-        return dir.write(name, makeLedFile(spec));
+        LedFileSpec led;
+        led.dots = dots;
+        led.frames = frames;
+        led.sectorsMinusOne = sectorsMinusOne;
+        led.headerPixelBytes = std::min(dots * 3, 32767);  // the header cannot say more
+        return dir.write(name, makeLedFile(led));
     }
     // Open `path` and confirm the dialog with the given texts (the preset when empty).
     void import(const std::string& path, const std::string& dots = {}, const std::string& frames = {}) {
@@ -227,10 +227,10 @@ TEST_F(ImportTest, ThePendingImportKeepsItsOwnFile) {
     importer.appendShow();
     ASSERT_EQ(table.showCount(), 1);
     EXPECT_EQ(view.entries, std::vector<std::string>{good});
-    LedFileSpec spec;
-    spec.dots = 4;
-    spec.frames = 2;
-    const Bytes expected = makeLedFile(spec);
+    LedFileSpec led;
+    led.dots = 4;
+    led.frames = 2;
+    const Bytes expected = makeLedFile(led);
     EXPECT_TRUE(std::equal(expected.begin() + 512, expected.begin() + 524, table.slot(1).begin()));
     EXPECT_TRUE(std::equal(expected.begin() + 1024, expected.begin() + 1036, table.slot(1).begin() + 12));
 }

@@ -53,10 +53,10 @@ TEST(LedHeader, WrongFilesAreRefused) {
 
 TEST(ReadWholeFile, ReadsARegularFileWhole) {
     testing::TempDir dir;
-    testing::LedFileSpec spec;
-    spec.dots = 100;
-    spec.frames = 3;
-    const Bytes content = testing::makeLedFile(spec);
+    testing::LedFileSpec led;
+    led.dots = 100;
+    led.frames = 3;
+    const Bytes content = testing::makeLedFile(led);
     EXPECT_EQ(readWholeFile(dir.write("a.led", content)), content);
     EXPECT_EQ(readWholeFile(dir.write("empty.led", {})), Bytes{});
 }

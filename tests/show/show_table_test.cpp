@@ -17,11 +17,11 @@ using testing::patternPixel;
 
 // A file with the given numbers; frames are full, stride 512 unless the frame needs more.
 Bytes fileFor(int dots, int frames) {
-    LedFileSpec spec;
-    spec.dots = dots;
-    spec.frames = frames;
-    spec.sectorsMinusOne = static_cast<std::uint8_t>(std::min(62, (dots * 3 - 1) / 512));
-    return makeLedFile(spec);
+    LedFileSpec led;
+    led.dots = dots;
+    led.frames = frames;
+    led.sectorsMinusOne = static_cast<std::uint8_t>(std::min(62, (dots * 3 - 1) / 512));
+    return makeLedFile(led);
 }
 
 TEST(UsedMemoryText, ShowsPercentOfCapacityWithTwoDecimals) {
@@ -110,14 +110,14 @@ TEST(ShowTable, NumbersBeyondTheFileOrThirtyTwoBitsAreRefusedWithoutChange) {
 }
 
 TEST(ShowTable, ALastFrameThatIsShortOnlyInItsUnusedBytesIsEnough) {
-    LedFileSpec spec;
-    spec.dots = 100;
-    spec.frames = 3;
-    spec.lastFrameShortBy = 512 - 300;  // the last frame ends right after its dots
+    LedFileSpec led;
+    led.dots = 100;
+    led.frames = 3;
+    led.lastFrameShortBy = 512 - 300;  // the last frame ends right after its dots
     ShowTable table;
-    EXPECT_EQ(table.append(100, 3, makeLedFile(spec), 0), ShowTable::AppendResult::added);
-    spec.lastFrameShortBy += 1;
-    EXPECT_EQ(table.append(100, 3, makeLedFile(spec), 0), ShowTable::AppendResult::beyondFile);
+    EXPECT_EQ(table.append(100, 3, makeLedFile(led), 0), ShowTable::AppendResult::added);
+    led.lastFrameShortBy += 1;
+    EXPECT_EQ(table.append(100, 3, makeLedFile(led), 0), ShowTable::AppendResult::beyondFile);
 }
 
 TEST(ShowTable, AppendReadsEachFrameFromItsOwnStart) {
@@ -139,10 +139,10 @@ TEST(ShowTable, AppendReadsEachFrameFromItsOwnStart) {
 }
 
 TEST(ShowTable, AppendPlacesEachDotInTheColourOrder) {
-    LedFileSpec spec;
-    spec.dots = 1;
-    spec.frames = 1;
-    const Bytes file = makeLedFile(spec, [](int, int, int k) { return static_cast<std::uint8_t>(10 * (k + 1)); });
+    LedFileSpec led;
+    led.dots = 1;
+    led.frames = 1;
+    const Bytes file = makeLedFile(led, [](int, int, int k) { return static_cast<std::uint8_t>(10 * (k + 1)); });
     const std::array<std::array<std::uint8_t, 3>, colourOrderCount> expected{
         {{10, 20, 30}, {10, 30, 20}, {20, 10, 30}, {20, 30, 10}, {30, 10, 20}, {30, 20, 10}}};
     for (int order = 0; order < colourOrderCount; ++order) {

@@ -12,24 +12,24 @@ std::uint8_t patternPixel(int frame, int dot, int channel) {
     return static_cast<std::uint8_t>(frame * 31 + dot * 7 + channel * 85 + 1);
 }
 
-std::int32_t strideOf(const LedFileSpec& spec) { return (spec.sectorsMinusOne + 1) * 512; }
+std::int32_t strideOf(const LedFileSpec& led) { return (led.sectorsMinusOne + 1) * 512; }
 
-std::vector<std::uint8_t> makeLedFile(const LedFileSpec& spec, const Pixel& pixel) {
-    const std::size_t stride = static_cast<std::size_t>(strideOf(spec));
+std::vector<std::uint8_t> makeLedFile(const LedFileSpec& led, const Pixel& pixel) {
+    const std::size_t stride = static_cast<std::size_t>(strideOf(led));
     // A frame wider than the stride runs into the next one; the last frame then ends past the stride.
-    const std::size_t frameBytes = static_cast<std::size_t>(spec.dots) * 3;
-    const std::size_t frames = static_cast<std::size_t>(spec.frames);
+    const std::size_t frameBytes = static_cast<std::size_t>(led.dots) * 3;
+    const std::size_t frames = static_cast<std::size_t>(led.frames);
     std::vector<std::uint8_t> bytes(frames == 0 ? 512 : 512 + (frames - 1) * stride + std::max(stride, frameBytes), 0);
-    const int headerBytes = spec.headerPixelBytes >= 0 ? spec.headerPixelBytes : spec.dots * 3;
+    const int headerBytes = led.headerPixelBytes >= 0 ? led.headerPixelBytes : led.dots * 3;
     bytes[0] = static_cast<std::uint8_t>(headerBytes & 0xFF);
     bytes[1] = static_cast<std::uint8_t>((headerBytes >> 8) & 0xFF);
-    bytes[16] = spec.sectorsMinusOne;
-    for (int f = 0; f < spec.frames; ++f)
-        for (int d = 0; d < spec.dots; ++d)
+    bytes[16] = led.sectorsMinusOne;
+    for (int f = 0; f < led.frames; ++f)
+        for (int d = 0; d < led.dots; ++d)
             for (int k = 0; k < 3; ++k)
                 bytes.at(512 + static_cast<std::size_t>(f) * stride + static_cast<std::size_t>(d) * 3 +
                          static_cast<std::size_t>(k)) = pixel(f, d, k);
-    bytes.resize(bytes.size() - std::min(spec.lastFrameShortBy, bytes.size()));
+    bytes.resize(bytes.size() - std::min(led.lastFrameShortBy, bytes.size()));
     return bytes;
 }
 

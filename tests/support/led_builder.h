@@ -25,10 +25,10 @@ struct LedFileSpec {
     std::size_t lastFrameShortBy = 0;  // leave out this many bytes at the end of the file
 };
 
-std::int32_t strideOf(const LedFileSpec& spec);
+std::int32_t strideOf(const LedFileSpec& led);
 // Frames wider than the stride overlap (later frames overwrite earlier ones' bytes): compare such
 // shows with the file's bytes, not with the pixel function.
-std::vector<std::uint8_t> makeLedFile(const LedFileSpec& spec, const Pixel& pixel = patternPixel);
+std::vector<std::uint8_t> makeLedFile(const LedFileSpec& led, const Pixel& pixel = patternPixel);
 
 // A folder that is removed again with everything in it.
 class TempDir {

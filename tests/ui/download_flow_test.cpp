@@ -104,8 +104,8 @@ protected:
     void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
 
     // Open the file, type the dot count over the preset one, OK.
-    KnownShow importShow(const std::string& name, const LedFileSpec& spec, int typedDots) {
-        KnownShow show{makeLedFile(spec), typedDots, spec.frames};
+    KnownShow importShow(const std::string& name, const LedFileSpec& led, int typedDots) {
+        KnownShow show{makeLedFile(led), typedDots, led.frames};
         files.choose(folder.write(name, show.file));
         click("open");
         auto* form = dynamic_cast<InputFormWindow*>(&window->inputForm());
