@@ -266,17 +266,22 @@ TEST_F(ControllerFaults, AFloodOfRandomBytesGetsOnlyItsRequestsAnsweredAndTheToo
     ASSERT_EQ(fromTool(1), Bytes{0x41});
 
     Drain drain(line.master());
-    std::atomic<bool> flooding{true};
+    std::atomic<bool> flooding{true}, clicked{false};
     std::atomic<std::size_t> floodBytes{0}, requestBytes{0};
-    // Random bytes as fast as the line takes them, for three seconds.
+    // Random bytes as fast as the line takes them, for three seconds and until the user's click
+    // below has been handled; a loop that never gets to the click ends the flood after 30 seconds.
     std::thread flood([&] {
         std::mt19937 random(20240611);
         std::uint8_t buffer[1024];
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (std::chrono::steady_clock::now() < end) {
+        const auto start = std::chrono::steady_clock::now();
+        auto goOn = [&] {
+            const auto elapsed = std::chrono::steady_clock::now() - start;
+            return elapsed < std::chrono::seconds(30) && (elapsed < std::chrono::seconds(3) || !clicked);
+        };
+        while (goOn()) {
             for (auto& b : buffer) b = static_cast<std::uint8_t>(random());
             std::size_t at = 0;
-            while (at < sizeof buffer && std::chrono::steady_clock::now() < end) {
+            while (at < sizeof buffer && goOn()) {
                 const ssize_t n = ::write(line.master(), buffer + at, sizeof buffer - at);
                 if (n <= 0) {
                     pollfd p{line.master(), POLLOUT, 0};
@@ -299,9 +304,10 @@ TEST_F(ControllerFaults, AFloodOfRandomBytesGetsOnlyItsRequestsAnsweredAndTheToo
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(20);
     bool clickedDuringFlood = false;
-    QTimer::singleShot(1000, [&] {
+    QTimer::singleShot(1000, &timer, [&] {
         clickedDuringFlood = flooding;
         session.send();
+        clicked = true;
     });
     const long residentBefore = residentKiB();
     long residentMost = residentBefore;
