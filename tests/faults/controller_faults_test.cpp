@@ -47,8 +47,8 @@ protected:
 
     void TearDown() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    void import(const std::string& name, const LedFileSpec& spec, int dots, int frames) {
-        const Bytes file = makeLedFile(spec);
+    void import(const std::string& name, const LedFileSpec& led, int dots, int frames) {
+        const Bytes file = makeLedFile(led);
         const auto path = folder.write(name, file);
         files.choose(path);
         session.openLedFile();

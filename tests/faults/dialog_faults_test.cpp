@@ -69,9 +69,9 @@ protected:
 
     void clickOk() { QTest::mouseClick(parameterDialog()->findChild<QPushButton*>("inputok"), Qt::LeftButton); }
 
-    void importThroughTheDialog(const std::string& name, const LedFileSpec& spec, const std::string& dots,
+    void importThroughTheDialog(const std::string& name, const LedFileSpec& led, const std::string& dots,
                                 const std::string& frames) {
-        files.choose(folder.write(name, makeLedFile(spec)));
+        files.choose(folder.write(name, makeLedFile(led)));
         QTest::mouseClick(control<QPushButton>("open"), Qt::LeftButton);
         ASSERT_NE(parameterDialog(), nullptr);
         paste(box("inputdots"), dots);

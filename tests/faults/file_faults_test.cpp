@@ -102,9 +102,7 @@ protected:
         ASSERT_TRUE(port.isOpen());
     }
 
-    std::string writeLed(const std::string& name, const LedFileSpec& spec) {
-        return dir.write(name, makeLedFile(spec));
-    }
+    std::string writeLed(const std::string& name, const LedFileSpec& led) { return dir.write(name, makeLedFile(led)); }
 
     // Open, leave the preset numbers or type others, OK; the show is added and known.
     void import(const std::string& path, int dots, int frames) {
