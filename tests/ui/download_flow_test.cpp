@@ -24,6 +24,7 @@
 #include "download/port_control.h"
 #include "download/transfer.h"
 #include "emulator.h"
+#include "expected_image.h"
 #include "fakes.h"
 #include "led_builder.h"
 #include "platform/qt/qt_serial_port.h"
@@ -34,46 +35,6 @@
 
 namespace pelmora::testing {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-// A show as the test knows it: the file's bytes, the numbers typed in the dialog.
-struct KnownShow {
-    Bytes file;
-    int dots = 0;
-    int frames = 0;
-};
-
-// Which file colour (0 red, 1 green, 2 blue) each stored byte of a dot takes, per list entry of
-// cbrgb: RGB, RBG, GRB, GBR, BRG, BGR.
-constexpr std::array<std::array<int, 3>, 6> storedFrom{
-    {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}}};
-
-// The controller's memory after a download: the 38-byte header, then every show's frames.
-Bytes expectedImage(const std::vector<KnownShow>& shows, int order, int frameTimeCode) {
-    Bytes header(38, 0), pixels;
-    auto put16 = [&](std::size_t at, std::size_t value) {
-        header[at] = static_cast<std::uint8_t>(value >> 8);
-        header[at + 1] = static_cast<std::uint8_t>(value & 0xFF);
-    };
-    header[2] = static_cast<std::uint8_t>(shows.size());
-    header[3] = static_cast<std::uint8_t>(frameTimeCode);
-    for (std::size_t s = 0; s < shows.size(); ++s) {
-        const KnownShow& show = shows[s];
-        put16(4 + 6 * s, static_cast<std::size_t>(show.dots) * 3);
-        put16(6 + 6 * s, static_cast<std::size_t>(show.frames));
-        put16(8 + 6 * s, 38 + pixels.size());
-        const std::size_t stride = (show.file[16] + 1u) * 512u;
-        for (int f = 0; f < show.frames; ++f)
-            for (int d = 0; d < show.dots; ++d) {
-                const std::size_t at = 512 + static_cast<std::size_t>(f) * stride + static_cast<std::size_t>(d) * 3;
-                for (int k = 0; k < 3; ++k) pixels.push_back(show.file[at + storedFrom[order][k]]);
-            }
-    }
-    put16(0, pixels.size());
-    header.insert(header.end(), pixels.begin(), pixels.end());
-    return header;
-}
 
 class DownloadFlow : public ::testing::Test {
 protected:
@@ -105,8 +66,9 @@ protected:
 
     // Open the file, type the dot count over the preset one, OK.
     KnownShow importShow(const std::string& name, const LedFileSpec& led, int typedDots) {
-        KnownShow show{makeLedFile(led), typedDots, led.frames};
-        files.choose(folder.write(name, show.file));
+        KnownShow show{{}, makeLedFile(led), typedDots, led.frames};
+        show.path = folder.write(name, show.file);
+        files.choose(show.path);
         click("open");
         auto* form = dynamic_cast<InputFormWindow*>(&window->inputForm());
         EXPECT_TRUE(form && form->isVisible());
