@@ -105,6 +105,16 @@ protected:
     }
 
     QString status() { return control<QLabel>("prossstates")->text(); }
+
+    // The one port message was shown, and the window shows a closed port the user can pick again.
+    void expectClosedAfterThePortMessage() {
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(messages.shown.back().title, "出错了!");
+        EXPECT_EQ(messages.shown.back().text, noSuchPortText);
+        EXPECT_EQ(lamp(), QColor(0, 0, 0));
+        EXPECT_EQ(control<QPushButton>("opencom")->text(), QString::fromUtf8(openPortCaption));
+        EXPECT_TRUE(control<QComboBox>("cbcom")->isEnabled());
+    }
     QColor lamp() { return control<Lamp>("coms")->colour(); }
 
     Pty line;
@@ -180,11 +190,7 @@ TEST_F(DownloadFlow, ABusyOrMissingPortGivesThePortMessageAndStaysClosed) {
     click("opencom");
     EXPECT_FALSE(port.isOpen());
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "出错了!");
-    EXPECT_EQ(messages.shown[0].text, noSuchPortText);
-    EXPECT_EQ(lamp(), QColor(0, 0, 0));
-    EXPECT_EQ(control<QPushButton>("opencom")->text(), QString::fromUtf8(openPortCaption));
-    EXPECT_TRUE(control<QComboBox>("cbcom")->isEnabled());
+    expectClosedAfterThePortMessage();
     other.close();
 
     // COM2 reaches no device in the folder.
@@ -194,7 +200,7 @@ TEST_F(DownloadFlow, ABusyOrMissingPortGivesThePortMessageAndStaysClosed) {
     click("opencom");
     EXPECT_FALSE(port.isOpen());
     ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1].text, noSuchPortText);
+    expectClosedAfterThePortMessage();
 
     // Back on COM1, now free, the port opens.
     cbcom->setCurrentIndex(0);
@@ -215,11 +221,7 @@ TEST_F(DownloadFlow, ALinePulledAwayMidTransferClosesThePortAndSaysSoOnce) {
     ASSERT_TRUE(runUntil([&] { return !port.isOpen(); }));
     for (int i = 0; i < 50; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "出错了!");
-    EXPECT_EQ(messages.shown[0].text, noSuchPortText);
-    EXPECT_EQ(lamp(), QColor(0, 0, 0));
-    EXPECT_EQ(control<QPushButton>("opencom")->text(), QString::fromUtf8(openPortCaption));
-    EXPECT_TRUE(control<QComboBox>("cbcom")->isEnabled());
+    expectClosedAfterThePortMessage();
     EXPECT_EQ(window->session().table().showCount(), 1) << "the loaded show stays";
 }
 
