@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <filesystem>
 #include <functional>
 #include <set>
 
+#include "event_loop.h"
 #include "led_builder.h"
 #include "platform/qt/qt_serial_port.h"
 #include "pty_pair.h"
@@ -19,22 +19,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using testing::Pty;
+using testing::runUntil;
+using testing::spin;
 using testing::TempDir;
-
-// Runs the event loop until the condition holds; false if it never did (a generous bound only
-// keeps a broken build from hanging, it is not part of what is checked).
-bool runUntil(const std::function<bool()>& condition, int boundMs = 10000) {
-    QDeadlineTimer bound(boundMs);
-    while (!condition()) {
-        if (bound.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-void spin(int rounds) {
-    for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
 
 struct Listener : SerialPort::Listener {
     void commEvent(int code) override {

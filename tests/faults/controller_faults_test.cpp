@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -19,6 +18,7 @@
 #include <thread>
 
 #include "app/session.h"
+#include "event_loop.h"
 #include "fault_support.h"
 #include "led_builder.h"
 #include "platform/qt/qt_serial_port.h"
@@ -64,18 +64,6 @@ protected:
     void importTwoShows() {
         import("wide.led", {.dots = 1000, .frames = 15, .sectorsMinusOne = 5}, 1000, 15);
         import("narrow.led", {.dots = 110, .frames = 10}, 100, 10);
-    }
-
-    bool runUntil(const std::function<bool()>& condition, int boundMs = 20000) {
-        QDeadlineTimer bound(boundMs);
-        while (!condition()) {
-            if (bound.hasExpired()) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        }
-        return true;
-    }
-    void spin(int rounds) {
-        for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
 
     // What the tool writes, as the controller reads it: `count` bytes (and whatever came with them).

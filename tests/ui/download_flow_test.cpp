@@ -7,7 +7,6 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -24,6 +23,7 @@
 #include "download/port_control.h"
 #include "download/transfer.h"
 #include "emulator.h"
+#include "event_loop.h"
 #include "expected_image.h"
 #include "fakes.h"
 #include "led_builder.h"
@@ -87,21 +87,12 @@ protected:
         if (!answers.empty()) line.send(answers);
     }
 
-    bool runUntil(const std::function<bool()>& condition, int boundMs = 20000) {
-        QDeadlineTimer bound(boundMs);
-        while (!condition()) {
-            if (bound.hasExpired()) return false;
-            pumpController();
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        }
-        return true;
+    // The event loop turns while the controller answers.
+    bool runUntil(const std::function<bool()>& condition) {
+        return testing::runUntil(condition, 20000, [this] { pumpController(); });
     }
-
     void spin(int rounds) {
-        for (int i = 0; i < rounds; ++i) {
-            pumpController();
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
+        testing::spin(rounds, [this] { pumpController(); });
     }
 
     QString status() { return control<QLabel>("prossstates")->text(); }
