@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 
-#include "app/exit_when_shown.h"
+#include "ui/qt/exit_when_shown.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -46,13 +46,17 @@
 #include <thread>
 #include <vector>
 
-#include "app/session.h"
-#include "download/transfer.h"
+#include "download/handshake.h"
+#include "expected_image.h"
 #include "fakes.h"
 #include "led_builder.h"
+#include "platform/posix/posix_port_directory.h"
 #include "platform/qt/qt_serial_port.h"
-#include "ui/input_form.h"
-#include "ui/main_window.h"
+#include "session/session.h"
+#include "session/texts.h"
+#include "session_harness.h"
+#include "ui/qt/input_form.h"
+#include "ui/qt/main_window.h"
 
 extern char** environ;
 
@@ -268,24 +272,15 @@ double plainRead(const std::string& path, std::uint64_t& checksum) {
 
 // The tool: the open command (file dialog answered with the path), the parameter dialog set to a
 // show that fits, and the append.
-double toolImport(const std::string& path, const std::string& frames, std::int32_t expectedBytes) {
-    testing::FakeMainView view;
-    testing::FakeMessageBox messages;
-    testing::FakeFileDialog files;
-    testing::FakeWebOpener web;
-    testing::FakeSerialPort port;
-    Session session(view, Platform{messages, files, web, port}, std::filesystem::path(path).parent_path().string());
-    session.startUp();
-    files.choose(path);
+double toolImport(const std::string& path, int frames, std::int32_t expectedBytes) {
+    testing::SessionHarness tool(std::filesystem::path(path).parent_path().string());
 
     const auto start = Clock::now();
-    session.openLedFile();
-    if (!view.input()) fail("the open command showed no parameter dialog: " + std::to_string(messages.shown.size()));
-    view.input()->setFrames(frames);
-    session.appendShow();
+    const bool added = testing::importShow(tool.session, tool.files, tool.view, path, std::nullopt, frames);
     const double ms = msSince(start);
 
-    if (session.table().showCount() != 1 || session.table().usedBytes() != expectedBytes || !messages.shown.empty())
+    if (!added || tool.session.table().showCount() != 1 || tool.session.table().usedBytes() != expectedBytes ||
+        !tool.messages.shown.empty())
         fail("the large file was not appended as expected");
     return ms;
 }
@@ -306,14 +301,14 @@ void benchImport(int runs) {
     const std::int32_t expected = dots * 3 * framesTaken;
     std::uint64_t checksum = 0;
     plainRead(path, checksum);  // into the page cache, and each side once before counting
-    toolImport(path, std::to_string(framesTaken), expected);
+    toolImport(path, framesTaken, expected);
     std::vector<double> plain, tool;
     for (int i = 0; i < runs; ++i) {
         if (i % 2 == 0) {
             plain.push_back(plainRead(path, checksum));
-            tool.push_back(toolImport(path, std::to_string(framesTaken), expected));
+            tool.push_back(toolImport(path, framesTaken, expected));
         } else {
-            tool.push_back(toolImport(path, std::to_string(framesTaken), expected));
+            tool.push_back(toolImport(path, framesTaken, expected));
             plain.push_back(plainRead(path, checksum));
         }
     }
@@ -321,7 +316,7 @@ void benchImport(int runs) {
     addRow("import 64 MiB LED file, median of " + std::to_string(runs), format("%.1f ms", t),
            format("plain read %.1f ms", p), format("%.3fx", t / p), "<= 1.3x", t / p <= 1.3);
     notes.push_back(
-        "import: Qt-free Session with the fake file dialog and views; open command + append of 20 of "
+        "import: Qt-free Session on the fake platform and views; open command + append of 20 of "
         "21845 frames (60000 bytes); the file is in the page cache; peer = open, fstat, read into an "
         "uninitialised buffer");
 }
@@ -330,11 +325,12 @@ void benchImport(int runs) {
 
 struct ToolWindow {
     explicit ToolWindow(const std::filesystem::path& devices)
-        : port(devices.string()), window([this, devices](MainView& view) {
-              return std::make_unique<Session>(view, Platform{messages, files, web, port}, folder.path().string(),
-                                               devices.string());
-          }) {
+        : directory(devices.string()),
+          port(directory),
+          session(window, Platform{fakes.messages, fakes.files, fakes.web, port, directory}, folder.path().string()) {
+        window.setEvents(session);
         window.setProgramEnd([] {});
+        session.startUp();
         window.show();
         if (!QTest::qWaitForWindowExposed(&window)) fail("the main window was not shown");
     }
@@ -355,15 +351,20 @@ struct ToolWindow {
         } shows[] = {{805, 5, 4}, {805, 5, 4}, {805, 5, 4}, {805, 5, 4}, {2013, 2, 11}};
         int n = 0;
         for (const auto& s : shows) {
-            const auto bytes =
-                testing::makeLedFile({.dots = s.dots, .frames = s.frames, .sectorsMinusOne = s.sectorsMinusOne});
-            files.choose(folder.write("show" + std::to_string(++n) + ".led", bytes));
+            testing::KnownShow show{
+                {},
+                testing::makeLedFile({.dots = s.dots, .frames = s.frames, .sectorsMinusOne = s.sectorsMinusOne}),
+                s.dots,
+                s.frames};
+            show.path = folder.write("show" + std::to_string(++n) + ".led", show.file);
+            fakes.files.choose(show.path);
             click("open");
             if (!window.hasInputForm()) fail("no parameter dialog after open");
             auto* form = dynamic_cast<InputFormWindow*>(&window.inputForm());
             QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("inputok")), Qt::LeftButton);
+            known.push_back(std::move(show));
         }
-        if (window.session().table().usedBytes() != controllerCapacity || !messages.shown.empty())
+        if (session.table().usedBytes() != controllerCapacity || !fakes.messages.shown.empty())
             fail("the five shows do not fill the table");
     }
 
@@ -376,21 +377,17 @@ struct ToolWindow {
         if (port.isOpen()) fail("the port did not close");
     }
 
-    // Header and data the tool sends for the last send command.
-    Bytes image() {
-        const Transfer& t = window.session().transfer();
-        Bytes all(t.sendBuffer().begin(), t.sendBuffer().end());
-        const auto used = static_cast<std::size_t>(window.session().table().usedBytes());
-        all.insert(all.end(), t.imageBuffer().begin(), t.imageBuffer().begin() + static_cast<std::ptrdiff_t>(used));
-        return all;
-    }
+    // Header and data the controller must get for the shows imported, in the colour order and the
+    // frame time selected at start-up (RGB, 50 ms).
+    Bytes image() const { return testing::expectedImage(known, 0, 5); }
 
     TempDir folder;
-    testing::FakeMessageBox messages;
-    testing::FakeFileDialog files;
-    testing::FakeWebOpener web;
+    testing::FakePlatform fakes;  // its message box, file dialog and web opener
+    PosixPortDirectory directory;
     QtSerialPort port;
     MainWindow window;
+    Session session;
+    std::vector<testing::KnownShow> known;
 };
 
 // A device folder whose ttyUSB0 (so COM1, the entry selected at start-up) is the given pty slave.
@@ -526,7 +523,7 @@ void benchDownload(const std::string& emulator, int runs) {
     tool.importFullTable();
     tool.openPort();
     auto* status = tool.control<QLabel>("prossstates");
-    const QString sent = QString::fromUtf8(sentText);
+    const QString sent = QString::fromUtf8(texts::sent.data(), static_cast<qsizetype>(texts::sent.size()));
     QTimer wake;  // only so that a lost download cannot hang the loop below
     wake.start(100);
 

@@ -18,16 +18,15 @@
 #include <sys/stat.h>
 
 #include <array>
-#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <limits>
 #include <optional>
 
-#include "app/session.h"
-#include "fakes.h"
 #include "fuzz_support.h"
+#include "session_harness.h"
 #include "show/dialog_value.h"
+#include "show_model.h"
 
 namespace {
 
@@ -35,36 +34,14 @@ using namespace pelmora;
 using namespace pelmora::testing;
 using pelmora::fuzz::Reader;
 
-// The six colour orders as their names spell them: slot byte k is the file byte of letter k.
-constexpr std::array<const char*, 6> orderNames{"RGB", "RBG", "GRB", "GBR", "BRG", "BGR"};
-int letterIndex(char c) { return c == 'R' ? 0 : c == 'G' ? 1 : 2; }
-
 constexpr std::int64_t int32Max = std::numeric_limits<std::int32_t>::max();
 
-struct ModelShow {
-    std::string path;
-    std::vector<std::uint8_t> file;  // the file as it was when it was opened
-    std::int64_t dots = 0, frames = 0, stride = 0;
-    std::vector<std::uint8_t> slot;  // what the slot must hold, in the current order
-};
+constexpr const char* wrongFileMessage = "你没有打开任何文件或找开了错误的文件!";
+constexpr const char* tooManyShowsMessage = "最多只能5个文件";
+constexpr const char* overCapacityMessage = "文件长度超出了控制器的容量.";
+constexpr const char* beyondFileMessage = "点数或帧数超出了文件中的数据,请重新输入.";
 
-// Slot bytes of a show in `order`, worked out from the file on the format alone.
-std::vector<std::uint8_t> expectedSlot(const ModelShow& show, int order) {
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(show.dots * 3 * show.frames));
-    const char* name = orderNames[static_cast<std::size_t>(order)];
-    for (std::int64_t f = 0; f < show.frames; ++f)
-        for (std::int64_t d = 0; d < show.dots; ++d)
-            for (int k = 0; k < 3; ++k)
-                out[static_cast<std::size_t>(f * show.dots * 3 + 3 * d + k)] =
-                    show.file[static_cast<std::size_t>(512 + f * show.stride + 3 * d + letterIndex(name[k]))];
-    return out;
-}
-
-std::string percentText(std::int64_t used) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f%%", static_cast<double>(used) / 60378.0 * 100.0);
-    return text;
-}
+std::int64_t strideOf(const KnownShow& show) { return (show.file.at(16) + 1) * 512; }
 
 // The frame estimate: (length - 512) / stride rounded to the nearest whole number, a half to even.
 std::int64_t frameEstimate(std::int64_t length, std::int64_t stride) {
@@ -79,8 +56,6 @@ std::string ruled(std::int64_t value) { return value < 1 ? "1" : std::to_string(
 
 class Run {
 public:
-    Run() : session_(view_, Platform{messages_, files_, web_, port_}, "/") { session_.startUp(); }
-
     // Back to an empty table, no dialog and the first colour order, through the commands. One
     // session serves the whole fuzzing run: allocating its 300 KB show store for every input would
     // cost more than the input itself.
@@ -96,9 +71,9 @@ public:
         messages_.shown.clear();
         files_.answers.clear();
         files_.asked.clear();
-        model_.clear();
+        model_ = ShowModel{};
+        slots_.clear();
         pending_.reset();
-        order_ = 0;
         opens_ = 0;
         check();
     }
@@ -133,9 +108,9 @@ public:
                 break;
         }
         check();
-        FUZZ_TRACE("  -> shows %zu, used %lld, order %d, dialog %s, messages %zu%s%s\n", model_.size(),
-                   static_cast<long long>(used()), order_, formShown() ? "shown" : "hidden", messages_.shown.size(),
-                   messages_.shown.empty() ? "" : ", last ",
+        FUZZ_TRACE("  -> shows %zu, used %lld, order %d, dialog %s, messages %zu%s%s\n", model_.shows.size(),
+                   static_cast<long long>(model_.used()), model_.order, formShown() ? "shown" : "hidden",
+                   messages_.shown.size(), messages_.shown.empty() ? "" : ", last ",
                    messages_.shown.empty() ? "" : messages_.shown.back().text.c_str());
     }
 
@@ -189,7 +164,7 @@ private:
         const bool good = content && content->size() >= 17 && (*content)[1] < 128 && (*content)[16] < 63;
         if (!good) {
             FUZZ_CHECK(messages_.shown.size() == shownBefore + 1);
-            FUZZ_CHECK(messages_.shown.back().text == wrongFileText && messages_.shown.back().title == "注意");
+            FUZZ_CHECK(messages_.shown.back().text == wrongFileMessage && messages_.shown.back().title == "注意");
             // A dialog shown before keeps its values.
             FUZZ_CHECK((view_.form != nullptr) == hadForm);
             if (hadForm) FUZZ_CHECK(view_.form->dots() == oldDots && view_.form->frames() == oldFrames);
@@ -199,19 +174,20 @@ private:
         FUZZ_CHECK(messages_.shown.size() == shownBefore);
         FUZZ_CHECK(formShown());
         const std::int64_t stride = (bytes[16] + 1) * 512;
-        FUZZ_CHECK(view_.form->caption() == "输入第 " + std::to_string(model_.size() + 1) + " 个节目参数");
+        FUZZ_CHECK(view_.form->caption == "输入第 " + std::to_string(model_.shows.size() + 1) + " 个节目参数");
         FUZZ_CHECK(view_.form->dots() == ruled((bytes[1] * 256 + bytes[0]) / 3));
         FUZZ_CHECK(view_.form->frames() == ruled(frameEstimate(static_cast<std::int64_t>(bytes.size()), stride)));
-        FUZZ_CHECK(view_.status().empty());
-        pending_ = ModelShow{path, bytes, 0, 0, stride, {}};
+        FUZZ_CHECK(view_.status.empty());
+        pending_ = KnownShow{path, bytes, 0, 0};
     }
 
     void texts(Reader& in) {
         const std::string dots = in.text(in.u8());
         const std::string frames = in.text(in.u8());
         if (!formShown()) return;
-        view_.form->setDots(dots);
-        view_.form->setFrames(frames);
+        // As the dialog does: every change of a box's text goes through the session, which may rewrite it.
+        view_.form->setDots(session_.numberTextChanged(dots));
+        view_.form->setFrames(session_.numberTextChanged(frames));
         // The minimum-one rule: whatever is pasted, the boxes are worth 1 or more.
         FUZZ_CHECK(leadingNumber(view_.form->dots()) >= 1.0 && leadingNumber(view_.form->frames()) >= 1.0);
     }
@@ -227,7 +203,7 @@ private:
         enum Outcome { added = 1, tooMany = 2, overCapacity = 4, beyondFile = 8 };
         int allowed = 0;
         std::int64_t dots = 0, frames = 0;
-        if (model_.size() >= 5) {
+        if (model_.shows.size() >= 5) {
             allowed = tooMany;
         } else if (!dotsValue || !framesValue || *dotsValue < 0 || *framesValue < 0 || *dotsValue > int32Max / 3 ||
                    (*dotsValue > 0 && *framesValue > int32Max / (*dotsValue * 3))) {
@@ -235,8 +211,8 @@ private:
         } else {
             dots = *dotsValue, frames = *framesValue;
             const std::int64_t size = dots * 3 * frames;
-            const std::int64_t needed = size == 0 ? 0 : 512 + (frames - 1) * pending_->stride + dots * 3;
-            const bool over = used() + size > 60378;
+            const std::int64_t needed = size == 0 ? 0 : 512 + (frames - 1) * strideOf(*pending_) + dots * 3;
+            const bool over = model_.used() + size > 60378;
             const bool beyond = needed > static_cast<std::int64_t>(pending_->file.size());
             if (over) allowed |= overCapacity;
             if (beyond) allowed |= beyondFile;
@@ -247,18 +223,18 @@ private:
         if (messages_.shown.size() != shownBefore) {
             FUZZ_CHECK(messages_.shown.size() == shownBefore + 1);
             const auto& text = messages_.shown.back().text;
-            outcome = text == tooManyShowsText() ? tooMany
-                      : text == overCapacityText ? overCapacity
-                      : text == beyondFileText   ? beyondFile
-                                                 : 0;
+            outcome = text == tooManyShowsMessage   ? tooMany
+                      : text == overCapacityMessage ? overCapacity
+                      : text == beyondFileMessage   ? beyondFile
+                                                    : 0;
         }
         FUZZ_CHECK((outcome & allowed) != 0);
         if (outcome == added) {
-            ModelShow show = *pending_;
-            show.dots = dots, show.frames = frames;
-            show.slot = expectedSlot(show, order_);
-            model_.push_back(std::move(show));
-            FUZZ_CHECK(!formShown() && view_.status().empty());
+            KnownShow show = *pending_;
+            show.dots = static_cast<int>(dots), show.frames = static_cast<int>(frames);  // they fit: the show was added
+            model_.shows.push_back(std::move(show));
+            slots_.push_back(model_.pixels(model_.shows.size() - 1));
+            FUZZ_CHECK(!formShown() && view_.status.empty());
         } else {
             // Over capacity hides the dialog; the other refusals leave it up for a correction.
             FUZZ_CHECK(formShown() == (outcome != overCapacity));
@@ -266,28 +242,32 @@ private:
     }
 
     void order(std::uint8_t value) {
-        order_ = value % 6;
-        view_.colourSelected = order_;
+        model_.order = value % 6;
+        view_.colourSelected = model_.order;
         session_.changeColourOrder();
-        for (auto& show : model_) show.slot = expectedSlot(show, order_);
-        if (!model_.empty()) FUZZ_CHECK(view_.selected == static_cast<int>(model_.size()) - 1);
+        for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i] = model_.pixels(i);
+        if (!model_.shows.empty()) FUZZ_CHECK(view_.selected == static_cast<int>(model_.shows.size()) - 1);
     }
 
     void remove(std::uint8_t value) {
-        const int entry = static_cast<int>(value % (model_.size() + 2)) - 1;  // -1 and size(): blank space
+        const int count = static_cast<int>(model_.shows.size());
+        const int entry = static_cast<int>(value % (model_.shows.size() + 2)) - 1;  // -1 and size(): blank space
         view_.selected = entry;
         session_.removeShow();
-        if (entry >= 0 && entry < static_cast<int>(model_.size())) {
-            model_.erase(model_.begin() + entry);
-            FUZZ_CHECK(view_.status().empty());
+        // A list of one loses its only entry wherever the double-click falls.
+        const int gone = count == 1 ? 0 : entry;
+        if (gone >= 0 && gone < count) {
+            model_.shows.erase(model_.shows.begin() + gone);
+            slots_.erase(slots_.begin() + gone);
+            FUZZ_CHECK(view_.status.empty());
         }
     }
 
     void damage(Reader& in) {
         const std::uint8_t which = in.u8(), kind = in.u8();
         const std::uint32_t length = in.u24();
-        if (model_.empty()) return;
-        const auto& path = model_[which % model_.size()].path;
+        if (model_.shows.empty()) return;
+        const auto& path = model_.shows[which % model_.shows.size()].path;
         std::error_code ignored;
         switch (kind % 4) {
             case 0:
@@ -314,45 +294,38 @@ private:
         FUZZ_CHECK(view_.form == nullptr);
     }
 
-    std::int64_t used() const {
-        std::int64_t total = 0;
-        for (const auto& show : model_) total += show.dots * 3 * show.frames;
-        return total;
-    }
-
     void check() {
         const auto& table = session_.table();
         FUZZ_CHECK(table.consistent());
-        FUZZ_CHECK(table.showCount() == static_cast<int>(model_.size()));
-        FUZZ_CHECK(view_.entries.size() == model_.size());
-        FUZZ_CHECK(table.usedBytes() == used());
-        FUZZ_CHECK(view_.sizeText == percentText(used()));
+        FUZZ_CHECK(table.showCount() == static_cast<int>(model_.shows.size()));
+        FUZZ_CHECK(view_.entries.size() == model_.shows.size());
+        FUZZ_CHECK(table.usedBytes() == model_.used());
+        FUZZ_CHECK(view_.sizeText == model_.usedText());
         std::int64_t offset = 38;
         FUZZ_CHECK(table.showOffset(0) == 38);
-        for (std::size_t i = 0; i < model_.size(); ++i) {
+        for (std::size_t i = 0; i < model_.shows.size(); ++i) {
             const int s = static_cast<int>(i) + 1;
-            const auto& show = model_[i];
+            const auto& show = model_.shows[i];
             FUZZ_CHECK(view_.entries[i] == show.path);
             FUZZ_CHECK(table.showFrameBytes(s) == show.dots * 3);
             FUZZ_CHECK(table.showFrames(s) == show.frames);
-            FUZZ_CHECK(table.showStride(s) == show.stride);
-            FUZZ_CHECK(table.showOffset(s) == (offset += show.dots * 3 * show.frames));
+            FUZZ_CHECK(table.showStride(s) == strideOf(show));
+            FUZZ_CHECK(table.showOffset(s) == (offset += static_cast<std::int64_t>(show.dots) * 3 * show.frames));
             const auto pixels = table.showPixels(s);
-            FUZZ_CHECK(pixels.size() == show.slot.size());
-            FUZZ_CHECK(std::memcmp(pixels.data(), show.slot.data(), pixels.size()) == 0);
+            FUZZ_CHECK(pixels.size() == slots_[i].size());
+            FUZZ_CHECK(std::memcmp(pixels.data(), slots_[i].data(), pixels.size()) == 0);
         }
     }
 
-    FakeMainView view_;
-    FakeMessageBox messages_;
-    FakeFileDialog files_;
-    FakeWebOpener web_;
-    FakeSerialPort port_;
-    Session session_;
+    SessionHarness tool_;  // started up
+    FakeMainView& view_ = tool_.view;
+    FakeMessageBox& messages_ = tool_.messages;
+    FakeFileDialog& files_ = tool_.files;
+    Session& session_ = tool_.session;
 
-    std::vector<ModelShow> model_;
-    std::optional<ModelShow> pending_;  // the file of the last open command that succeeded
-    int order_ = 0;
+    ShowModel model_;
+    std::vector<Bytes> slots_;          // model_.pixels(i) for every show, kept for the colour order now selected
+    std::optional<KnownShow> pending_;  // the file of the last open command that succeeded
     int opens_ = 0;
 };
 

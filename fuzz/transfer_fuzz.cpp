@@ -1,77 +1,164 @@
-// Drives the download with arbitrary interleavings of send commands, port opens and closes, a
-// port that is busy or vanishes, changes of the show table and runs of bytes from the controller,
-// and checks after every step that the tool wrote exactly what the controller asked for: the start
-// byte on a send, the 38 header bytes on a read starting with 0x41, the next chunk on one starting
-// with 0x42, each chunk being the right slice of the image built at the last send.
+// The download on two layers, each against a model of its own written here from the handshake:
 //
-// The input is a list of steps; each starts with a step byte (its value modulo 12 picks the step):
-//   0 send            4 bytes arrive: count:1 (modulo 64) bytes       8 reorder: order:1
+//   tool -> controller 0x41 starts a download; controller -> tool 0x41 asks for the 38 header
+//   bytes, 0x42 for the next chunk of at most 4096 pixel bytes, 0x16 says all has arrived. Only the
+//   first byte of a read counts; after the last chunk the count starts over.
+//
+// The first byte of an input picks the layer (even: the handshake alone, odd: the session).
+//
+// The handshake alone: images made of fuzz bytes loaded at any time, downloads started at any
+// time, and arbitrary reads; after every read the step it reports (what to write, header sent,
+// chunk number, count started over, completed) and its chunk count must be the model's. Steps,
+// each a step byte whose value modulo 7 picks it:
+//   0 load: length:2 headerSeed:1 pixelSeed:1              4 0x42 (a chunk request)
+//   1 start                                                 5 0x16 (all received)
+//   2 bytes arrive: count:1 (modulo 64) bytes               6 a read of no bytes
+//   3 0x41 (a header request)
+//
+// The session on the fake port: arbitrary interleavings of send commands, port opens and closes,
+// a port that is busy or vanishes, imports, removals, colour orders, frame times and runs of bytes
+// from the controller; after every step the tool must have written exactly what the controller
+// asked for: the start byte on a send, the 38 header bytes on a read starting with 0x41, the next
+// chunk on one starting with 0x42, each chunk being the right slice of the image that the show
+// model gives for the shows at the last send. Steps, each a step byte whose value modulo 12 picks it:
+//   0 send            4 bytes arrive: count:1 (modulo 64) bytes       8 colour order: order:1
 //   1 port button     5 an event other than "bytes received": code:1   9 time per frame: index:1
-//   2 port busy:1     6 add a show: dots:2 frames:2 sectors:1 order:1 seed:1
+//   2 port busy:1     6 import a show: dots:2 frames:2 sectors:1 seed:1
 //   3 port lost       7 remove: entry:1                                10 a read of no bytes
 //                                                                      11 0x42 (a chunk request)
 
 #include <array>
 #include <cstring>
+#include <fstream>
 
-#include "download/port_control.h"
-#include "download/transfer.h"
-#include "fakes.h"
+#include "download/handshake.h"
 #include "fuzz_support.h"
+#include "session_harness.h"
+#include "show_model.h"
 
 namespace {
 
 using namespace pelmora;
 using namespace pelmora::testing;
 using pelmora::fuzz::Reader;
-using Bytes = std::vector<std::uint8_t>;
 
-// What the controller's memory image must be for a table, worked out from the format.
-struct Image {
-    Bytes header = Bytes(38, 0);
-    Bytes pixels;
+Bytes asBytes(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
+
+// Bytes that differ from one 256-byte block to the next, so that a chunk taken from the wrong
+// place does not look like the right one.
+void fillPattern(std::uint8_t* to, std::size_t count, std::uint8_t seed) {
+    for (std::size_t i = 0; i < count; ++i) to[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8) * 13 + seed);
+}
+
+// ---- the handshake alone --------------------------------------------------------------------
+
+class HandshakeRun {
+public:
+    void step(Reader& in) {
+        switch (in.u8() % 7) {
+            case 0:
+                load(in);
+                return;  // nothing is read, nothing is answered
+            case 1:
+                start();
+                break;
+            case 2:
+                receive(in.bytes(in.u8() % 64));
+                break;
+            case 3:
+                receive({0x41});
+                break;
+            case 4:
+                receive({0x42});
+                break;
+            case 5:
+                receive({0x16});
+                break;
+            case 6:
+                receive({});
+                break;
+        }
+        FUZZ_CHECK(handshake_.chunks() == chunks_ + (tail_ > 0 ? 1 : 0));
+    }
+
+private:
+    void load(Reader& in) {
+        const std::uint16_t length = in.u16();
+        const std::uint8_t headerSeed = in.u8(), pixelSeed = in.u8();
+        // An image as the tool builds one: a buffer of 65536 bytes, whatever the data length. A load
+        // during a download keeps the count of the download, so later chunks may lie past the data.
+        MemoryImage image;
+        image.dataLength = length;
+        fillPattern(image.sendBuffer.data(), image.sendBuffer.size(), headerSeed);
+        image.imageBuffer.resize(imageBufferSize);
+        fillPattern(image.imageBuffer.data(), image.imageBuffer.size(), pixelSeed);
+        header_ = asBytes(image.sendBuffer);
+        pixels_ = image.imageBuffer;
+        length_ = length;
+        const int chunksBefore = handshake_.chunks();
+        handshake_.load(std::move(image));
+        // Loading answers later requests from the new image but leaves the count of the download begun last.
+        FUZZ_CHECK(handshake_.chunks() == chunksBefore);
+    }
+
+    void start() {
+        FUZZ_CHECK(asBytes(handshake_.start()) == Bytes{0x41});
+        chunks_ = length_ / 4096;
+        tail_ = length_ % 4096;
+        index_ = 0;
+    }
+
+    void receive(Bytes bytes) {
+        Bytes write;
+        bool header = false, idleAgain = false, completed = false;
+        int chunk = 0;
+        if (!bytes.empty()) {
+            switch (bytes.front()) {
+                case 0x41:
+                    write = header_;
+                    header = true;
+                    break;
+                case 0x42:
+                    if (++index_ <= chunks_) {
+                        write.assign(pixels_.begin() + (index_ - 1) * 4096, pixels_.begin() + index_ * 4096);
+                        chunk = index_;
+                    } else {
+                        index_ = 0;
+                        idleAgain = true;
+                        if (tail_ > 0) {
+                            write.assign(pixels_.begin() + chunks_ * 4096, pixels_.begin() + chunks_ * 4096 + tail_);
+                            chunk = chunks_ + 1;
+                        }
+                    }
+                    break;
+                case 0x16:
+                    completed = true;
+                    break;
+            }
+        }
+        const HandshakeStep step = handshake_.receive(bytes);
+        FUZZ_TRACE("  read of %zu (first 0x%02x) -> write %zu, header %d, chunk %d, idle %d, completed %d\n",
+                   bytes.size(), bytes.empty() ? 0 : bytes.front(), step.write.size(), step.headerSent, step.chunk,
+                   step.idleAgain, step.completed);
+        FUZZ_CHECK(asBytes(step.write) == write);
+        FUZZ_CHECK(step.headerSent == header);
+        FUZZ_CHECK(step.chunk == chunk);
+        FUZZ_CHECK(step.idleAgain == idleAgain);
+        FUZZ_CHECK(step.completed == completed);
+    }
+
+    Handshake handshake_;
+    // Until the first load the header is 38 zero bytes and there are no pixels.
+    Bytes header_ = Bytes(38, 0), pixels_;
+    std::int64_t length_ = 0;                         // of the image loaded last
+    std::int64_t chunks_ = 0, tail_ = 0, index_ = 0;  // of the download begun last
 };
 
-void put16(Bytes& to, std::size_t at, std::int64_t value) {
-    to[at] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-    to[at + 1] = static_cast<std::uint8_t>(value & 0xFF);
-}
+// ---- the session on the fake port -----------------------------------------------------------
 
-Image imageOf(const ShowTable& table, int timeIndex) {
-    Image image;
-    std::int64_t address = 38;
-    for (int s = 1; s <= table.showCount(); ++s) {
-        const auto pixels = table.showPixels(s);
-        const std::size_t record = 4 + 6 * static_cast<std::size_t>(s - 1);
-        put16(image.header, record, table.showFrameBytes(s));
-        put16(image.header, record + 2, table.showFrames(s));
-        put16(image.header, record + 4, address);
-        address += static_cast<std::int64_t>(pixels.size());
-        image.pixels.insert(image.pixels.end(), pixels.begin(), pixels.end());
-    }
-    put16(image.header, 0, static_cast<std::int64_t>(image.pixels.size()));
-    image.header[2] = static_cast<std::uint8_t>(table.showCount());
-    image.header[3] = static_cast<std::uint8_t>(timeIndex + 1);
-    return image;
-}
-
-// One table for the whole fuzzing run, emptied for every input: allocating its 300 KB store anew
-// for each input would cost more than the input itself. Bytes beyond a show's size are never read,
-// so what an earlier input left there does not matter.
-ShowTable& emptiedTable() {
-    static ShowTable table;
-    while (table.showCount() > 0) table.remove(0);
-    return table;
-}
-
-class Run : private SerialPort::Listener {
+class SessionRun {
 public:
-    Run() : table_(emptiedTable()), transfer_(port_, view_, messages_), portControl_(port_, view_, messages_) {
-        port_.setListener(this);
-        view_.portSelected = 0;
-        view_.timeSelected = 4;
-    }
-    ~Run() override { port_.setListener(nullptr); }
+    SessionRun() = default;
 
     void step(Reader& in) {
         const std::size_t writesBefore = port_.writes.size();
@@ -81,37 +168,42 @@ public:
                 send();
                 break;
             case 1:
-                portControl_.toggle();
+                tool_.session.togglePort();
                 break;
             case 2:
                 port_.opens = in.u8() % 4 != 0;
                 break;
             case 3:
                 port_.lose();
+                FUZZ_CHECK(!port_.isOpen());
                 break;
             case 4:
                 arrive(in.bytes(in.u8() % 64));
                 break;
             case 5: {
                 const int code = in.u8();
-                if (port_.isOpen() && code != SerialPort::receiveEvent) transfer_.receive(code);
+                if (port_.isOpen() && code != SerialPort::receiveEvent) port_.listener->commEvent(code);
                 break;
             }
             case 6:
-                addShow(in);
+                importShow(in);
                 break;
             case 7: {
                 const std::uint8_t entry = in.u8();
-                if (table_.showCount() > 0) table_.remove(entry % table_.showCount());
+                if (model_.shows.empty()) break;
+                const int r = entry % static_cast<int>(model_.shows.size());
+                view_.selected = r;
+                tool_.session.removeShow();
+                model_.shows.erase(model_.shows.begin() + r);
                 break;
             }
-            case 8: {
-                const std::uint8_t order = in.u8();
-                for (int s = 1; s <= table_.showCount(); ++s) table_.reorder(s, order % 6);
+            case 8:
+                view_.colourSelected = model_.order = in.u8() % 6;
+                tool_.session.changeColourOrder();
                 break;
-            }
             case 9:
                 view_.timeSelected = in.u8() % 30;
+                model_.frameTime = view_.timeSelected + 1;
                 break;
             case 10:
                 arrive({});
@@ -120,69 +212,70 @@ public:
                 arrive({0x42});
                 break;
         }
-        FUZZ_TRACE("  -> port %s, shows %d, writes %zu (sizes", port_.isOpen() ? "open" : "closed", table_.showCount(),
-                   expected_.size());
+        FUZZ_TRACE("  -> port %s, shows %zu, writes %zu (sizes", port_.isOpen() ? "open" : "closed",
+                   model_.shows.size(), expected_.size());
         for (const auto& w : expected_) FUZZ_TRACE(" %zu", w.size());
         FUZZ_TRACE("), chunk %lld of %lld + tail %lld, status %s\n", static_cast<long long>(chunkIndex_),
-                   static_cast<long long>(chunks_), static_cast<long long>(tail_), view_.status().c_str());
+                   static_cast<long long>(chunks_), static_cast<long long>(tail_), view_.status.c_str());
         // Exactly the expected writes, in order, and nothing else.
         FUZZ_CHECK(port_.writes.size() - writesBefore == expected_.size());
         for (std::size_t i = 0; i < expected_.size(); ++i) FUZZ_CHECK(port_.writes[writesBefore + i] == expected_[i]);
-        FUZZ_CHECK(table_.consistent());
-        FUZZ_CHECK(transfer_.chunkIndex() == chunkIndex_);
+        const ShowTable& table = tool_.session.table();
+        FUZZ_CHECK(table.consistent());
+        FUZZ_CHECK(table.showCount() == static_cast<int>(model_.shows.size()) && table.usedBytes() == model_.used());
     }
 
 private:
-    void commEvent(int code) override { transfer_.receive(code); }
-    void portLost() override { portControl_.portLost(); }
-
     void send() {
         const auto shownBefore = messages_.shown.size();
         const bool open = port_.isOpen();
-        transfer_.send(table_);
-        if (table_.showCount() == 0) {
-            FUZZ_CHECK(messages_.shown.size() == shownBefore + 1 && messages_.shown.back().text == noShowsText);
+        tool_.session.send();
+        if (model_.shows.empty()) {
+            FUZZ_CHECK(messages_.shown.size() == shownBefore + 1 &&
+                       messages_.shown.back().text == "请先导入文件后再发送数据。");
             return;
         }
         // The image is built before the port is looked at, so a send to a closed port rebuilds it too.
-        image_ = imageOf(table_, view_.timeSelected);
+        image_ = model_.image();
         if (!open) {
             FUZZ_CHECK(messages_.shown.size() == shownBefore + 1);
-            FUZZ_CHECK(messages_.shown.back().text == std::string("COM1") + portNotOpenText);
+            FUZZ_CHECK(messages_.shown.back().text ==
+                       "COM1串口没有打开或被占用了, 请换另一个串口或关闭占用该串口的程序。");
             return;
         }
         FUZZ_CHECK(messages_.shown.size() == shownBefore);
-        FUZZ_CHECK(std::equal(transfer_.sendBuffer().begin(), transfer_.sendBuffer().end(), image_.header.begin()));
-        chunks_ = static_cast<std::int64_t>(image_.pixels.size()) / 4096;
-        tail_ = static_cast<std::int64_t>(image_.pixels.size()) % 4096;
+        const auto pixels = static_cast<std::int64_t>(image_.size()) - 38;
+        chunks_ = pixels / 4096;
+        tail_ = pixels % 4096;
         chunkIndex_ = 0;
         expected_.push_back({0x41});
-        FUZZ_CHECK(view_.status() == sendingText);
+        FUZZ_CHECK(view_.status == "开始发送中......");
+        FUZZ_CHECK(view_.progressMin == 0);
         FUZZ_CHECK(view_.progressMax == chunks_ + (tail_ > 0 ? 1 : 0) && view_.progressValue == 0);
         FUZZ_CHECK(view_.progressVisible);
     }
 
+    Bytes header() const { return {image_.begin(), image_.begin() + 38}; }
     Bytes slice(std::int64_t from, std::int64_t length) const {
-        // Past the pixels the image holds zeros up to its 65536 bytes.
+        // Past the pixels the controller's image holds zeros.
         Bytes out(static_cast<std::size_t>(length), 0);
-        const auto have = static_cast<std::int64_t>(image_.pixels.size());
+        const auto have = static_cast<std::int64_t>(image_.size()) - 38;
         if (from < have)
-            std::memcpy(out.data(), image_.pixels.data() + from,
-                        static_cast<std::size_t>(std::min(length, have - from)));
+            std::memcpy(out.data(), image_.data() + 38 + from, static_cast<std::size_t>(std::min(length, have - from)));
         return out;
     }
 
     void arrive(Bytes bytes) {
         // Bytes that reach a closed port are lost; the fake would keep them waiting.
         if (!port_.isOpen()) return;
-        const std::string statusBefore = view_.status();
+        const std::string statusBefore = view_.status;
         const int progressBefore = view_.progressValue;
         const bool some = !bytes.empty();
         const std::uint8_t first = some ? bytes.front() : 0;
         port_.receive(std::move(bytes));
         FUZZ_CHECK(port_.waiting.empty());
         if (!some) return;
-        if (first == 0x41) expected_.push_back(image_.header);
+        if (first == 0x41) expected_.push_back(header());
         if (first == 0x42) {
             ++chunkIndex_;
             if (chunkIndex_ <= chunks_) {
@@ -198,36 +291,42 @@ private:
         } else {
             FUZZ_CHECK(view_.progressValue == progressBefore);
         }
-        FUZZ_CHECK(view_.status() == (first == 0x16 ? std::string(sentText) : statusBefore));
+        FUZZ_CHECK(view_.status == (first == 0x16 ? std::string("所有数据已经发送到控制器中.") : statusBefore));
     }
 
-    void addShow(Reader& in) {
+    // An LED file holding exactly what the show needs, imported with the show's numbers.
+    void importShow(Reader& in) {
         const std::int64_t dots = in.u16() % 2048, frames = in.u16() % 512;
         std::uint8_t sectors = in.u8() % 63;
-        const std::uint8_t order = in.u8(), seed = in.u8();
+        const std::uint8_t seed = in.u8();
         const std::int64_t size = dots * 3 * frames;
         if (size == 0 || size > 60378) return;
-        // The file holds exactly what the show needs; long strides only where that stays small.
+        // Long strides only where the file stays small.
         if (512 + (frames - 1) * (sectors + 1) * 512 + dots * 3 > (1 << 18)) sectors = 0;
         Bytes file(static_cast<std::size_t>(512 + (frames - 1) * (sectors + 1) * 512 + dots * 3));
-        std::array<std::uint8_t, 256> pattern;
-        for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<std::uint8_t>(i * 13 + seed);
-        for (std::size_t at = 0; at < file.size(); at += pattern.size())
-            std::memcpy(file.data() + at, pattern.data(), std::min(pattern.size(), file.size() - at));
+        fillPattern(file.data(), file.size(), seed);
+        file[0] = static_cast<std::uint8_t>(dots * 3 & 0xFF);
+        file[1] = static_cast<std::uint8_t>(dots * 3 >> 8);
         file[16] = sectors;
-        const int before = table_.showCount();
-        const auto result = table_.append(dots, frames, file, order % 6);
-        FUZZ_CHECK((result == ShowTable::AppendResult::added) == (table_.showCount() == before + 1));
+        const auto path = (fuzz::scratchFolder() / ("show" + std::to_string(files_++) + ".led")).string();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+
+        const bool fits = model_.shows.size() < 5 && model_.used() + size <= 60378;
+        const auto shownBefore = messages_.shown.size();
+        FUZZ_CHECK(tool_.import(path, dots, frames) == fits);
+        FUZZ_CHECK(messages_.shown.size() == shownBefore + (fits ? 0 : 1));
+        if (fits) model_.shows.push_back({path, std::move(file), static_cast<int>(dots), static_cast<int>(frames)});
     }
 
-    FakeMainView view_;
-    FakeMessageBox messages_;
-    FakeSerialPort port_;
-    ShowTable& table_;
-    Transfer transfer_;
-    PortControl portControl_;
+    SessionHarness tool_;  // started up: COM1 selected, 50 ms per frame, the first colour order
+    FakeMainView& view_ = tool_.view;
+    FakeMessageBox& messages_ = tool_.messages;
+    FakeSerialPort& port_ = tool_.port;
+    ShowModel model_;
+    int files_ = 0;
 
-    Image image_;  // the image of the last send that built one
+    Bytes image_ = Bytes(38, 0);  // the controller's image at the last send that built one; before it a zero header
     std::int64_t chunks_ = 0, tail_ = 0, chunkIndex_ = 0;
     std::vector<Bytes> expected_;
 };
@@ -236,7 +335,13 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Reader in({data, size});
-    Run run;
-    for (int steps = 0; !in.empty() && steps < 256; ++steps) run.step(in);
+    if (in.u8() % 2 == 0) {
+        HandshakeRun run;
+        for (int steps = 0; !in.empty() && steps < 256; ++steps) run.step(in);
+    } else {
+        pelmora::fuzz::emptyScratchFolder();
+        SessionRun run;
+        for (int steps = 0; !in.empty() && steps < 256; ++steps) run.step(in);
+    }
     return 0;
 }

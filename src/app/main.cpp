@@ -1,18 +1,19 @@
-// Starts the tool: Qt in Chinese, the 宋体 family, the platform seams, the session and its window.
+// Starts the tool: Qt in Chinese, the 宋体 family, the platform seams, the window and the session.
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "app/exit_when_shown.h"
-#include "app/session.h"
+#include "platform/posix/posix_port_directory.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_web_opener.h"
-#include "ui/fonts.h"
-#include "ui/main_window.h"
-#include "ui/window_icon.h"
+#include "session/session.h"
+#include "ui/qt/exit_when_shown.h"
+#include "ui/qt/fonts.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/window_icon.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -28,15 +29,17 @@ int main(int argc, char* argv[]) {
     pelmora::QtMessageBox messages;
     pelmora::QtFileDialog files;
     pelmora::QtWebOpener web;
-    pelmora::QtSerialPort port;
-    // The file dialog opens in the folder of the executable, every time.
-    const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
+    pelmora::PosixPortDirectory ports;
+    pelmora::QtSerialPort port(ports);
 
-    pelmora::MainWindow window([&](pelmora::MainView& view) {
-        return std::make_unique<pelmora::Session>(view, pelmora::Platform{messages, files, web, port}, programFolder);
-    });
+    pelmora::MainWindow window;
+    // The file dialog opens in the folder of the executable, every time.
+    pelmora::Session session(window, {messages, files, web, port, ports},
+                             QCoreApplication::applicationDirPath().toStdString());
+    window.setEvents(session);
     messages.setOwner(&window);
     files.setOwner(&window);
+    session.startUp();
     window.show();
     pelmora::ExitWhenShown::installIfAsked(window);
     return QApplication::exec();

@@ -1,19 +1,15 @@
 #include "colour/colour_conversion.h"
 
 #include "show/colour_order.h"
-#include "show/led_file.h"
 
 namespace pelmora {
 
-ConversionReport convertColourOrder(ShowTable& table, MainView& view) {
+ConversionReport convertColourOrder(ShowTable& table, int order, const ShowFileReader& readShowFile) {
     ConversionReport report;
-    const int order = view.colourOrderIndex();
     if (!isColourOrder(order)) return report;
-    const int n = table.showCount();
-    for (int s = 1; s <= n; ++s) {
-        view.selectShowEntry(s - 1);
+    for (int s = 1; s <= table.showCount(); ++s) {
         // A buffer of our own: the import waiting in the parameter dialog keeps its file.
-        const auto file = readWholeFile(view.showEntry(s - 1));
+        const auto file = readShowFile(s);
         if (file && table.rewriteFromFile(s, *file, order)) {
             ++report.fromFile;
         } else {

@@ -1,9 +1,12 @@
 #pragma once
-// Choosing another colour order in cbrgb rebuilds every show in that order from its LED file,
-// so the result never depends on the orders chosen before. A show whose file can no longer be
-// read in full is brought into the new order from its own stored bytes instead.
+// Choosing another colour order rebuilds every show in that order from its LED file, so the
+// result never depends on the orders chosen before. A show whose file can no longer be read in
+// full is brought into the new order from its own stored bytes instead.
 
-#include "platform/views.h"
+#include <functional>
+#include <optional>
+
+#include "show/led_file.h"
 #include "show/show_table.h"
 
 namespace pelmora {
@@ -13,7 +16,11 @@ struct ConversionReport {
     int fromSlot = 0;  // shows whose file was gone or too short, reordered from their stored bytes
 };
 
-// The selection event of cbrgb.
-ConversionReport convertColourOrder(ShowTable& table, MainView& view);
+// The file of show s as it is now, or nothing when it cannot be read. Called once per show, in
+// show order.
+using ShowFileReader = std::function<std::optional<Bytes>(int s)>;
+
+// Brings every show of the table into colour order `order`; an order outside the table changes nothing.
+ConversionReport convertColourOrder(ShowTable& table, int order, const ShowFileReader& readShowFile);
 
 }  // namespace pelmora

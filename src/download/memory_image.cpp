@@ -15,6 +15,7 @@ MemoryImage buildMemoryImage(const ShowTable& table, int frameTimeCode) {
     MemoryImage image;
     auto& header = image.sendBuffer;
     const int count = table.showCount();
+    image.dataLength = table.usedBytes();
     putWord(&header[0], table.usedBytes());
     header[2] = static_cast<std::uint8_t>(count);
     header[3] = static_cast<std::uint8_t>(frameTimeCode);

@@ -24,6 +24,7 @@ namespace pelmora {
 constexpr std::size_t imageBufferSize = 65536;
 
 struct MemoryImage {
+    std::int32_t dataLength = 0;                             // pixel bytes: usedBytes of the table
     std::array<std::uint8_t, imageHeaderSize> sendBuffer{};  // the header
     std::vector<std::uint8_t> imageBuffer;                   // the pixel data, from position 0
 };

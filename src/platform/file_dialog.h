@@ -12,6 +12,7 @@ struct FileDialogSettings {
     std::string filterPattern;      // "*.led"
     int filterIndex = 1;            // the filter selected, counted from 1
     bool allowMultiSelect = false;  // several files may be selected (the command then fails)
+    bool namesMustExist = false;    // the dialog itself refuses a typed name that does not exist
     std::string title;
 };
 

@@ -4,14 +4,23 @@
 // Settings are applied one by one, in the order the open sequence gives; `open` fails when the
 // port does not exist or another program holds it. Received bytes are announced through the
 // listener on the user-interface thread with event code 2; a port that breaks while open (an
-// adapter pulled out) is announced once through portLost.
+// adapter pulled out) is announced once through portLost, after which the port reads as closed.
 
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace pelmora {
+
+struct LineSettings {
+    enum class Parity { none, even, odd, mark, space };
+    enum class StopBits { one, oneAndHalf, two };
+    std::int32_t baudRate = 9600;
+    int dataBits = 8;  // 5..8
+    Parity parity = Parity::none;
+    StopBits stopBits = StopBits::one;
+    friend bool operator==(const LineSettings&, const LineSettings&) = default;
+};
 
 class SerialPort {
 public:
@@ -28,9 +37,9 @@ public:
 
     virtual void setListener(Listener* listener) = 0;
 
-    virtual void setPortNumber(int number) = 0;                 // COMn, n from 1; 0 is no port
-    virtual void setSettings(const std::string& settings) = 0;  // "115200,n,8,1"
-    virtual void setRawMode(bool raw) = 0;                      // reads return bytes unchanged
+    virtual void setPortNumber(int number) = 0;  // COMn, n from 1; 0 is no port
+    virtual void setSettings(const LineSettings& settings) = 0;
+    virtual void setRawMode(bool raw) = 0;  // reads return bytes unchanged
     virtual void setOutBufferSize(int bytes) = 0;
     virtual void setInBufferSize(int bytes) = 0;
     virtual bool open() = 0;

@@ -1,34 +1,9 @@
 #include "show/led_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <array>
-#include <cerrno>
 #include <cmath>
 #include <limits>
 
 namespace pelmora {
-
-namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-}  // namespace
 
 std::optional<LedHeader> readLedHeader(std::span<const std::uint8_t> fileBytes) {
     if (fileBytes.size() <= ledHeaderFrameSectorsOffset) return std::nullopt;
@@ -43,31 +18,6 @@ std::optional<LedHeader> readLedHeader(std::span<const std::uint8_t> fileBytes) 
     const double frames = (static_cast<double>(fileBytes.size()) - 512.0) / header.stride;
     header.frameEstimate = static_cast<std::int32_t>(std::nearbyint(frames));
     return header;
-}
-
-std::optional<Bytes> readWholeFile(const std::string& path) {
-    // O_NONBLOCK so that a FIFO without a writer cannot hold the open; such files are refused below.
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (file.get() < 0) return std::nullopt;
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    if (info.st_size < 0 || info.st_size > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
-
-    // Allocated once at the file's length and filled through a small buffer: sizing the vector
-    // up front would first write zeros over all of it, which made a 64 MiB import take 1.4 times
-    // as long as the read itself.
-    const auto length = static_cast<std::size_t>(info.st_size);
-    Bytes bytes;
-    bytes.reserve(length);
-    std::array<std::uint8_t, 64 * 1024> buffer;
-    while (bytes.size() < length) {
-        const ssize_t got = ::read(file.get(), buffer.data(), std::min(buffer.size(), length - bytes.size()));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return std::nullopt;
-        if (got == 0) break;  // the file shrank while we read it
-        bytes.insert(bytes.end(), buffer.begin(), buffer.begin() + got);
-    }
-    return bytes;
 }
 
 }  // namespace pelmora

@@ -9,10 +9,8 @@
 // Nothing else of the 512-byte header is read; the number of frames follows from the length.
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace pelmora {
@@ -33,10 +31,5 @@ struct LedHeader {
 // The header values of a file's whole content, or nothing for a wrong file
 // (fewer than 17 bytes, byte 1 of 128 or more, byte 16 of 63 or more).
 std::optional<LedHeader> readLedHeader(std::span<const std::uint8_t> fileBytes);
-
-// A file's whole content. Only regular files are read (a folder, a FIFO or a device is
-// refused without blocking), and only files whose length fits a signed 32-bit count.
-// The file is opened read-only and always closed again.
-std::optional<Bytes> readWholeFile(const std::string& path);
 
 }  // namespace pelmora

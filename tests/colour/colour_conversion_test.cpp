@@ -2,43 +2,45 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
+#include <optional>
+#include <vector>
 
-#include "fakes.h"
+#include "expected_image.h"
 #include "led_builder.h"
-#include "show/colour_order.h"
-#include "show/led_file.h"
 
 namespace pelmora {
 namespace {
 
-using testing::FakeMainView;
 using testing::LedFileSpec;
 using testing::makeLedFile;
-using testing::TempDir;
+using testing::storedFrom;
 
 class ConversionTest : public ::testing::Test {
 protected:
-    // Imports a show as the append does: the table gets the pixels, the list the path.
-    Bytes add(const std::string& name, int dots, int frames, int order = 0, std::uint8_t sectors = 0) {
+    // Imports a show as the append does; its file stays readable as it was.
+    Bytes add(int dots, int frames, int order = 0, std::uint8_t sectors = 0) {
         LedFileSpec led;
         led.dots = dots;
         led.frames = frames;
         led.sectorsMinusOne = sectors;
         Bytes file = makeLedFile(led);
-        const auto path = dir.write(name, file);
         EXPECT_EQ(table.append(dots, frames, file, order), ShowTable::AppendResult::added);
-        view.addShowEntry(path);
+        files.push_back(file);
         return file;
     }
+    // Chooses an order; show s's file is read as files[s - 1] is now (nothing: it cannot be read).
     void choose(int order) {
-        view.colourSelected = order;
-        report = convertColourOrder(table, view);
+        asked.clear();
+        report = convertColourOrder(table, order, [this](int s) {
+            asked.push_back(s);
+            return files.at(static_cast<std::size_t>(s - 1));
+        });
     }
     // Every dot of show s holds its file's bytes in `order`.
     void expectShowInOrder(int s, const Bytes& file, int order) {
         const auto pixels = table.showPixels(s);
-        const auto& from = colourOrderTable[static_cast<std::size_t>(order)].from;
+        const auto& from = storedFrom[static_cast<std::size_t>(order)];
         const int frameBytes = table.showFrameBytes(s), stride = table.showStride(s);
         for (int f = 0; f < table.showFrames(s); ++f)
             for (int q = 0; q < frameBytes; q += 3)
@@ -49,34 +51,33 @@ protected:
         EXPECT_EQ(table.showColourOrder(s), order);
     }
 
-    TempDir dir;
     ShowTable table;
-    FakeMainView view;
+    std::vector<std::optional<Bytes>> files;
+    std::vector<int> asked;  // the shows whose files were read, in order
     ConversionReport report;
 };
 
 TEST_F(ConversionTest, NoShowsNothingHappens) {
     choose(5);
     EXPECT_EQ(report.fromFile + report.fromSlot, 0);
-    EXPECT_EQ(view.selected, -1);
+    EXPECT_TRUE(asked.empty());
 }
 
-TEST_F(ConversionTest, EveryShowFollowsTheChosenOrderAndTheSelectionEndsOnTheLast) {
-    const Bytes a = add("a.led", 10, 4), b = add("b.led", 200, 3, 0, 1);
+TEST_F(ConversionTest, EveryShowFollowsTheChosenOrderItsFileReadInShowOrder) {
+    const Bytes a = add(10, 4), b = add(200, 3, 0, 1);
     const auto sizes = std::pair{table.usedBytes(), table.showOffset(2)};
     for (int order : {5, 2, 0, 3, 4, 1}) {
         choose(order);
         expectShowInOrder(1, a, order);
         expectShowInOrder(2, b, order);
         EXPECT_EQ(report.fromFile, 2);
-        EXPECT_EQ(view.selected, 1);
+        EXPECT_EQ(asked, (std::vector<int>{1, 2}));
     }
     EXPECT_EQ(std::pair(table.usedBytes(), table.showOffset(2)), sizes);
-    EXPECT_EQ(view.entries.size(), 2u);
 }
 
 TEST_F(ConversionTest, BackToRgbRestoresTheImportedBytes) {
-    add("a.led", 17, 5);
+    add(17, 5);
     const std::vector<std::uint8_t> imported(table.showPixels(1).begin(), table.showPixels(1).end());
     choose(2);
     EXPECT_FALSE(std::ranges::equal(table.showPixels(1), imported));
@@ -85,37 +86,29 @@ TEST_F(ConversionTest, BackToRgbRestoresTheImportedBytes) {
 }
 
 TEST_F(ConversionTest, ImportingInAnOrderEqualsConvertingToIt) {
-    add("a.led", 9, 3, 3);
+    const Bytes file = add(9, 3, 3);
     ShowTable other;
-    LedFileSpec led;
-    led.dots = 9;
-    led.frames = 3;
-    const Bytes file = makeLedFile(led);
     ASSERT_EQ(other.append(9, 3, file, 0), ShowTable::AppendResult::added);
-    FakeMainView otherView;
-    otherView.addShowEntry(dir.write("b.led", file));
-    otherView.colourSelected = 3;
-    convertColourOrder(other, otherView);
+    convertColourOrder(other, 3, [&](int) { return std::optional<Bytes>(file); });
     EXPECT_TRUE(std::ranges::equal(table.showPixels(1), other.showPixels(1)));
 }
 
 TEST_F(ConversionTest, BytesPastAShowAreNotTouched) {
-    add("big.led", 100, 3);
+    add(100, 3);
     table.remove(0);
-    view.removeShowEntry(0);
-    add("small.led", 5, 1);
+    files.erase(files.begin());
+    add(5, 1);
     const std::vector<std::uint8_t> leftOver(table.slot(1).begin() + 15, table.slot(1).end());
     choose(5);
     EXPECT_TRUE(std::equal(leftOver.begin(), leftOver.end(), table.slot(1).begin() + 15));
 }
 
 TEST_F(ConversionTest, AShowWhoseFileIsGoneOrShortIsReorderedFromItsOwnBytes) {
-    const Bytes a = add("a.led", 10, 4), b = add("b.led", 6, 5), c = add("c.led", 3, 2);
+    const Bytes a = add(10, 4), b = add(6, 5), c = add(3, 2);
     choose(2);
-    std::filesystem::remove(view.entries[0]);
-    dir.write("b.led", Bytes(b.begin(), b.begin() + 512 + 4 * 512 + 17));  // one byte short of the last dot
-    std::filesystem::remove(view.entries[2]);
-    std::filesystem::create_directory(view.entries[2]);  // a folder where the file was
+    files[0].reset();                                             // gone
+    files[1] = Bytes(b.begin(), b.begin() + 512 + 4 * 512 + 17);  // one byte short of the last dot
+    files[2] = Bytes(c.begin(), c.begin() + 100);                 // now shorter than its header
     choose(4);
     EXPECT_EQ(report.fromSlot, 3);
     expectShowInOrder(1, a, 4);
@@ -127,13 +120,13 @@ TEST_F(ConversionTest, AShowWhoseFileIsGoneOrShortIsReorderedFromItsOwnBytes) {
 }
 
 TEST_F(ConversionTest, AReplacedFileIsReadAsItIsNow) {
-    add("a.led", 2, 1);
+    add(2, 1);
     LedFileSpec led;
     led.dots = 2;
     led.frames = 1;
     const Bytes replaced =
         makeLedFile(led, [](int, int d, int k) { return static_cast<std::uint8_t>(200 + d * 3 + k); });
-    dir.write("a.led", replaced);
+    files[0] = replaced;
     choose(0);
     expectShowInOrder(1, replaced, 0);
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "download/serial_devices.h"
 #include "led_builder.h"
+#include "platform/posix/posix_port_directory.h"
 #include "run_program.h"
 
 namespace pelmora::testing {
@@ -46,7 +46,7 @@ TEST_F(ComNumber, AgreesWithTheDeviceTheToolOpensForEveryEntry) {
         ASSERT_EQ(result.status, 0) << device;
         ASSERT_EQ(result.output.rfind("COM", 0), 0u) << result.output;
         const int number = std::stoi(result.output.substr(3));
-        EXPECT_EQ(serialDeviceFor(folder, number), device) << result.output;
+        EXPECT_EQ(PosixPortDirectory(folder).device(number).path, device) << result.output;
     }
 }
 

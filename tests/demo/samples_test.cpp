@@ -6,10 +6,10 @@
 #include <array>
 #include <string>
 
-#include "app/session.h"
-#include "fakes.h"
 #include "led_builder.h"
+#include "platform/file_system.h"
 #include "run_program.h"
+#include "session_harness.h"
 #include "show/led_file.h"
 
 namespace pelmora::testing {
@@ -111,22 +111,12 @@ TEST_F(Samples, ChaserRunsOneWhiteHeadAlongTheStripWithAFadingTail) {
 }
 
 TEST_F(Samples, BothImportIntoTheToolWithoutAMessageAndFitTheController) {
-    FakeMainView view;
-    FakeMessageBox messages;
-    FakeFileDialog files;
-    FakeWebOpener web;
-    FakeSerialPort port;
-    Session session(view, Platform{messages, files, web, port}, dir.path().string());
-    session.startUp();
-
-    for (const auto& path : {wipePath, chaserPath}) {
-        files.choose(path);
-        session.openLedFile();
-        session.appendShow();
-    }
-    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text;
-    EXPECT_EQ(view.entries, (std::vector<std::string>{wipePath, chaserPath}));
-    const ShowTable& table = session.table();
+    SessionHarness tool(dir.path().string());
+    // The numbers the dialog presets are taken as they are.
+    for (const auto& path : {wipePath, chaserPath}) EXPECT_TRUE(tool.import(path)) << path;
+    EXPECT_TRUE(tool.messages.shown.empty()) << tool.messages.shown.front().text;
+    EXPECT_EQ(tool.view.entries, (std::vector<std::string>{wipePath, chaserPath}));
+    const ShowTable& table = tool.session.table();
     ASSERT_EQ(table.showCount(), 2);
     EXPECT_EQ(table.showSize(1), 30 * 3 * 90);
     EXPECT_EQ(table.showSize(2), 180 * 3 * table.showFrames(2));

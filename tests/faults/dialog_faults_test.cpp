@@ -14,7 +14,6 @@
 
 #include "../ui/window_fixture.h"
 #include "fault_support.h"
-#include "show/import.h"
 
 namespace pelmora::testing {
 namespace {
@@ -48,13 +47,13 @@ protected:
         WindowTest::SetUp();
         showWindow();
         // One show loaded already; the dialog then waits with a file of 100 dots and 10 frames.
-        importThroughTheDialog("loaded.led", {.dots = 20, .frames = 5, .sectorsMinusOne = 1}, "20", "5");
+        const Bytes loaded = makeLedFile({.dots = 20, .frames = 5, .sectorsMinusOne = 1});
+        shows.push_back({folder.write("loaded.led", loaded), loaded, 20, 5});
+        ASSERT_TRUE(importShow(shows.back().path, 20, 5));
         ASSERT_TRUE(messages.shown.empty());
-        shows.push_back({(folder.path() / "loaded.led").string(),
-                         makeLedFile({.dots = 20, .frames = 5, .sectorsMinusOne = 1}), 20, 5});
         pendingFile = makeLedFile({.dots = 100, .frames = 10});
         files.choose(folder.write("pending.led", pendingFile));
-        QTest::mouseClick(control<QPushButton>("open"), Qt::LeftButton);
+        click("open");
         ASSERT_NE(parameterDialog(), nullptr);
         ASSERT_TRUE(parameterDialog()->isVisible());
     }
@@ -69,30 +68,13 @@ protected:
 
     void clickOk() { QTest::mouseClick(parameterDialog()->findChild<QPushButton*>("inputok"), Qt::LeftButton); }
 
-    void importThroughTheDialog(const std::string& name, const LedFileSpec& led, const std::string& dots,
-                                const std::string& frames) {
-        files.choose(folder.write(name, makeLedFile(led)));
-        QTest::mouseClick(control<QPushButton>("open"), Qt::LeftButton);
-        ASSERT_NE(parameterDialog(), nullptr);
-        paste(box("inputdots"), dots);
-        paste(box("inputframes"), frames);
-        clickOk();
-    }
-
-    std::vector<std::string> entries() {
-        std::vector<std::string> out;
-        auto* list = control<QListWidget>("datList");
-        for (int i = 0; i < list->count(); ++i) out.push_back(list->item(i)->text().toStdString());
-        return out;
-    }
-
     // A download over the fake port, with the emulated controller answering.
     void expectTheControllerGetsTheShows() {
-        if (!port.isOpen()) QTest::mouseClick(control<QPushButton>("opencom"), Qt::LeftButton);
+        if (!port.isOpen()) click("opencom");
         ASSERT_TRUE(port.isOpen());
         emulator::ControllerEmulator controller;
         std::size_t taken = port.writes.size();
-        QTest::mouseClick(control<QPushButton>("comsend"), Qt::LeftButton);
+        click("comsend");
         playController(port, controller, taken);
         ASSERT_TRUE(controller.complete());
         EXPECT_EQ(controller.image(), expectedImage(shows, 0, 5));
@@ -104,7 +86,7 @@ protected:
 
 TEST_P(PastedDialogTexts, BecomeTheirNumberOrAreRefusedWithNothingChanged) {
     const PastedTexts& texts = GetParam();
-    const auto slotBefore = window->session().table().slot(1);
+    const auto slotBefore = session->table().slot(1);
     const Bytes bytesBefore(slotBefore.begin(), slotBefore.end());
 
     paste(box("inputdots"), texts.dots);
@@ -119,7 +101,7 @@ TEST_P(PastedDialogTexts, BecomeTheirNumberOrAreRefusedWithNothingChanged) {
         EXPECT_EQ(messages.shown[0].text, "点数或帧数超出了文件中的数据,请重新输入.");
         EXPECT_EQ(messages.shown[0].icon, MessageBox::Icon::exclamation);
         EXPECT_TRUE(parameterDialog()->isVisible()) << "the dialog stays for a correction";
-        const auto slotAfter = window->session().table().slot(1);
+        const auto slotAfter = session->table().slot(1);
         EXPECT_TRUE(Bytes(slotAfter.begin(), slotAfter.end()) == bytesBefore) << "the whole slot is untouched";
         // Corrected numbers then go through.
         messages.shown.clear();
@@ -141,7 +123,7 @@ TEST_P(PastedDialogTexts, BecomeTheirNumberOrAreRefusedWithNothingChanged) {
         shows.push_back(
             {(folder.path() / "pending.led").string(), pendingFile, texts.acceptedDots, texts.acceptedFrames});
     }
-    expectShowsAsImported(window->session().table(), entries(), shows, 0);
+    expectShowsAsImported(session->table(), listEntries(), shows, 0);
     expectTheControllerGetsTheShows();
 }
 

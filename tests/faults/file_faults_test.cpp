@@ -13,12 +13,13 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
-#include "app/session.h"
 #include "fault_support.h"
 #include "led_builder.h"
-#include "show/import.h"
+#include "session_harness.h"
 
 namespace pelmora::testing {
 namespace {
@@ -93,12 +94,14 @@ long peakResidentKiB() {
     return usage.ru_maxrss;
 }
 
-class FileFaults : public ::testing::Test {
+constexpr const char* wrongFileMessage = "你没有打开任何文件或找开了错误的文件!";
+
+// The session is started up by the harness; every test begins with COM1 open.
+class FileFaults : public ::testing::Test, protected SessionHarness {
 protected:
     void SetUp() override {
-        session.startUp();
         port.opens = true;
-        session.togglePort();
+        openPort();
         ASSERT_TRUE(port.isOpen());
     }
 
@@ -106,21 +109,17 @@ protected:
 
     // Open, leave the preset numbers or type others, OK; the show is added and known.
     void import(const std::string& path, int dots, int frames) {
-        files.choose(path);
-        session.openLedFile();
-        ASSERT_TRUE(view.input() && view.input()->shown) << path;
-        view.input()->setDots(std::to_string(dots));
-        view.input()->setFrames(std::to_string(frames));
         const auto before = messages.shown.size();
-        session.appendShow();
+        ASSERT_TRUE(SessionHarness::import(path, dots, frames)) << path;
         ASSERT_EQ(messages.shown.size(), before) << messages.shown.back().text;
         shows.push_back({path, readBytes(path), dots, frames});
     }
 
+    // A file's bytes as the test reads them, not through the tool's own reading.
     static Bytes readBytes(const std::string& path) {
-        const auto content = readWholeFile(path);
-        EXPECT_TRUE(content.has_value()) << path;
-        return content.value_or(Bytes{});
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_TRUE(in.is_open()) << path;
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
     void selectColourOrder(int order) {
@@ -177,16 +176,10 @@ protected:
         ASSERT_TRUE(controller.complete());
         EXPECT_EQ(controller.image(), expectedImage(shows, order, view.timeSelected + 1));
         EXPECT_EQ(controller.unexpectedBytes(), 0u);
-        EXPECT_EQ(view.status(), sentText);
+        EXPECT_EQ(view.status, "所有数据已经发送到控制器中.");
     }
 
     TempDir dir;
-    FakeMainView view;
-    FakeMessageBox messages;
-    FakeFileDialog files;
-    FakeWebOpener web;
-    FakeSerialPort port;
-    Session session{view, Platform{messages, files, web, port}, dir.path().string(), (dir.path() / "dev").string()};
     std::vector<KnownShow> shows;
     std::optional<WithoutReadingAnyFile> unreadable_;
 };
@@ -287,7 +280,7 @@ TEST_F(FileFaults, AFifoOrADeviceChosenAsTheLedFileIsAWrongFile) {
         session.openLedFile();
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].title, "注意");
-        EXPECT_EQ(messages.shown[0].text, "你没有打开任何文件或找开了错误的文件!");
+        EXPECT_EQ(messages.shown[0].text, wrongFileMessage);
         EXPECT_EQ(messages.shown[0].icon, MessageBox::Icon::exclamation);
         EXPECT_TRUE(view.input()->shown) << "the dialog of the pending import stays";
         EXPECT_EQ(view.input()->dots(), "8");
@@ -321,7 +314,7 @@ TEST_F(FileFaults, AFilePastTwoGibibytesIsRefusedWithoutReadingIt) {
                    static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(took).count()));
 
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, wrongFileText);
+    EXPECT_EQ(messages.shown[0].text, wrongFileMessage);
     EXPECT_FALSE(view.input()->shown);
     // Reading the file would have needed 2 GiB more; 16 MiB is far more than the command itself needs.
     EXPECT_LT(peakAfter - peakBefore, 16 * 1024)

@@ -389,6 +389,37 @@ class Tool:
         d.wait_gone(FORM_TITLE, "click on inputok")
         self.alive()
 
+    def refused(self, title, what):
+        """A message box titled `title` comes up; OK closes it and the main window is left as it was."""
+        d = self.desktop
+        deadline = time.monotonic() + WAIT
+        while not d.windows(title):
+            if time.monotonic() > deadline:
+                raise Failure(f"{what}: no message box titled {title!r}")
+            time.sleep(0.1)
+        box = d.windows(title)[0]
+        d.screenshot(f"refused-{title}")
+        d.focus(box)
+        d.key("Return")
+        d.wait_gone(title, f"OK on the message box after {what}")
+        self.alive()
+
+    def open_missing_file(self, path):
+        """A typed name that does not exist: the file dialog returns it, the open command refuses it."""
+        d = self.desktop
+        d.click(self.window, MAIN["open"])
+        dialog = d.wait_window(FILE_DIALOG_TITLE, "click on open")
+        d.focus(dialog)
+        d.type(path)
+        d.key("Return")
+        deadline = time.monotonic() + WAIT
+        while d.windows(FILE_DIALOG_TITLE):
+            if time.monotonic() > deadline:
+                path_shot = d.screenshot("file-dialog-stayed")
+                raise Failure(f"the file dialog stayed open on a typed name that does not exist (see {path_shot})")
+            time.sleep(0.1)
+        self.refused("注意", "a typed name that does not exist")
+
     def choose_in_list(self, box, steps, arrow_dx=None):
         """Open a drop-down list with a click and move the highlight with the arrow keys."""
         d = self.desktop
@@ -534,6 +565,9 @@ def steps(run, desktop, args):
     tool.import_show(b, "inputframes", "5")
     log("imported show 2 with 5 frames typed over the file's 6")
 
+    tool.open_missing_file(os.path.join(run.scratch, "no-such-folder", "nonexistent.led"))
+    log("a typed name that does not exist: the dialog closed and the open command refused it")
+
     order = 3  # GBR绿蓝红: three entries below RGB红绿蓝
     tool.choose_in_list(MAIN["cbrgb"], order)
     log("chose GBR绿蓝红 in cbrgb")
@@ -595,6 +629,12 @@ def steps(run, desktop, args):
         raise Failure("send after removing show 1: " + describe_difference(received, expected))
     log(f"after removing show 1: the controller received the expected {len(expected)} bytes (show 2 alone)")
     wait_picture(desktop, "after-second-send", sent, "after the second send")
+
+    # One entry left: a double-click on the blank part of the list, below it, removes it too.
+    desktop.click(tool.window, MAIN["datList"], dx=400, dy=50, repeat=2)
+    desktop.click(tool.window, MAIN["comsend"])
+    tool.refused("注意", "a send after the last show was double-clicked away below its entry")
+    log("a double-click below the only entry removed it: the send asks for a file first")
     tool.alive()
 
 

@@ -1,7 +1,6 @@
 #include "show/led_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "led_builder.h"
 
@@ -49,26 +48,6 @@ TEST(LedHeader, WrongFilesAreRefused) {
     EXPECT_FALSE(readLedHeader(headerFile(16, 3, 0)));  // byte 16 missing
     EXPECT_FALSE(readLedHeader(Bytes{}));
     EXPECT_TRUE(readLedHeader(headerFile(17, 3, 0)));  // the shortest file that passes
-}
-
-TEST(ReadWholeFile, ReadsARegularFileWhole) {
-    testing::TempDir dir;
-    testing::LedFileSpec led;
-    led.dots = 100;
-    led.frames = 3;
-    const Bytes content = testing::makeLedFile(led);
-    EXPECT_EQ(readWholeFile(dir.write("a.led", content)), content);
-    EXPECT_EQ(readWholeFile(dir.write("empty.led", {})), Bytes{});
-}
-
-TEST(ReadWholeFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
-    testing::TempDir dir;
-    EXPECT_FALSE(readWholeFile((dir.path() / "missing.led").string()));
-    EXPECT_FALSE(readWholeFile(dir.path().string()));  // a folder
-    const auto fifo = (dir.path() / "pipe.led").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(readWholeFile(fifo));  // no writer: a blocking open would hang here
-    EXPECT_FALSE(readWholeFile("/dev/zero"));
 }
 
 }  // namespace

@@ -1,12 +1,6 @@
 #include "fakes.h"
 
-#include "show/dialog_value.h"
-
 namespace pelmora::testing {
-
-std::string FakeInputForm::ruled(const std::string& text) {
-    return belowMinimum(text) ? std::string(minimumText) : text;
-}
 
 void FakeMainView::removeShowEntry(int position) {
     if (position < 0 || position >= showEntryCount()) return;

@@ -11,9 +11,11 @@
 
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/port_directory.h"
 #include "platform/serial_port.h"
-#include "platform/views.h"
 #include "platform/web_opener.h"
+#include "session/session.h"
+#include "session/views.h"
 
 namespace pelmora::testing {
 
@@ -62,7 +64,10 @@ public:
         calls.push_back("port " + std::to_string(number));
         portNumber = number;
     }
-    void setSettings(const std::string& s) override { calls.push_back("settings " + s); }
+    void setSettings(const LineSettings& s) override {
+        calls.push_back("settings");
+        settings = s;
+    }
     void setRawMode(bool raw) override { calls.push_back(raw ? "raw" : "text"); }
     void setOutBufferSize(int bytes) override { calls.push_back("out " + std::to_string(bytes)); }
     void setInBufferSize(int bytes) override { calls.push_back("in " + std::to_string(bytes)); }
@@ -102,6 +107,7 @@ public:
     Listener* listener = nullptr;
     bool opens = true;  // whether open() succeeds
     int portNumber = 0;
+    LineSettings settings;
     std::vector<std::string> calls;
     std::vector<std::vector<std::uint8_t>> writes;
     std::vector<std::uint8_t> waiting;
@@ -110,23 +116,48 @@ private:
     bool open_ = false;
 };
 
+// A COM list preset by the test: entry n - 1 is COMn.
+class FakePortDirectory : public PortDirectory {
+public:
+    PortDevice device(int portNumber) const override {
+        return portNumber >= 1 && static_cast<std::size_t>(portNumber) <= listed.size()
+                   ? listed[static_cast<std::size_t>(portNumber) - 1]
+                   : PortDevice{};
+    }
+    std::vector<PortDevice> devices(int count) const override {
+        std::vector<PortDevice> all;
+        for (int n = 1; n <= count; ++n) all.push_back(device(n));
+        return all;
+    }
+    std::vector<PortDevice> listed;
+};
+
+// Every seam of the platform, faked, for a session.
+struct FakePlatform {
+    Platform platform() { return {messages, files, web, port, ports}; }
+    FakeMessageBox messages;
+    FakeFileDialog files;
+    FakeWebOpener web;
+    FakeSerialPort port;
+    FakePortDirectory ports;
+};
+
+// The dialog keeps its texts as they are written: the minimum-one rule is the session's.
 class FakeInputForm : public InputForm {
 public:
     void show() override { shown = true; }
     void hide() override { shown = false; }
-    bool isShown() const override { return shown; }
-    void setCaption(const std::string& text) override { caption_ = text; }
-    std::string caption() const override { return caption_; }
-    void setDots(const std::string& text) override { dots_ = ruled(text); }
+    void setCaption(const std::string& text) override { caption = text; }
+    void setDots(const std::string& text) override { dots_ = text; }
     std::string dots() const override { return dots_; }
-    void setFrames(const std::string& text) override { frames_ = ruled(text); }
+    void setFrames(const std::string& text) override { frames_ = text; }
     std::string frames() const override { return frames_; }
 
     bool shown = false;
+    std::string caption = "参数";
 
 private:
-    static std::string ruled(const std::string& text);  // the minimum-one rule
-    std::string caption_ = "参数", dots_ = "1", frames_ = "1";
+    std::string dots_ = "1", frames_ = "1";
 };
 
 class FakeMainView : public MainView {
@@ -139,8 +170,7 @@ public:
     void destroyInputForm() override { form.reset(); }
     FakeInputForm* input() { return form.get(); }
 
-    void setStatus(const std::string& text) override { status_ = text; }
-    std::string status() const override { return status_; }
+    void setStatus(const std::string& text) override { status = text; }
 
     void addShowEntry(const std::string& path) override { entries.push_back(path); }
     void removeShowEntry(int position) override;
@@ -150,10 +180,9 @@ public:
     int selectedShowEntry() const override { return selected; }
 
     void setUsedMemoryMaximum(int maximum) override { usedMaximum = maximum; }
-    void setUsedMemory(float value, const std::string& text) override { usedValue = value, sizeText = text; }
+    void setUsedMemory(int value, const std::string& text) override { usedValue = value, sizeText = text; }
 
     void setProgressRange(int minimum, int maximum) override { progressMin = minimum, progressMax = maximum; }
-    int progressMaximum() const override { return progressMax; }
     void setProgressValue(int value) override { progressValue = value; }
     void setProgressVisible(bool visible) override { progressVisible = visible; }
 
@@ -173,11 +202,11 @@ public:
 
     std::unique_ptr<FakeInputForm> form;
     int formsCreated = 0;
-    std::string status_;
+    std::string status;
     std::vector<std::string> entries;
     int selected = -1;
     int usedMaximum = 0;
-    float usedValue = -1;
+    int usedValue = -1;
     std::string sizeText;
     int progressMin = 0, progressMax = 0, progressValue = 0;
     bool progressVisible = true;

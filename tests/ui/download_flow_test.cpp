@@ -8,74 +8,43 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QTest>
-#include <array>
 #include <filesystem>
 #include <functional>
-#include <memory>
 
-#include "app/session.h"
-#include "download/port_control.h"
-#include "download/transfer.h"
 #include "emulator.h"
 #include "event_loop.h"
 #include "expected_image.h"
-#include "fakes.h"
-#include "led_builder.h"
+#include "platform/posix/posix_port_directory.h"
 #include "platform/qt/qt_serial_port.h"
 #include "pty_pair.h"
 #include "qt_printers.h"
-#include "ui/input_form.h"
-#include "ui/main_window.h"
+#include "session/texts.h"
+#include "window_fixture.h"
 
 namespace pelmora::testing {
 namespace {
 
-class DownloadFlow : public ::testing::Test {
+QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+class DownloadFlow : public WindowTest {
 protected:
+    // The window on the real Qt serial port, whose COM1 is the pty's slave side in the device folder.
     void SetUp() override {
         std::filesystem::create_symlink(line.slavePath(), devices.path() / "ttyUSB0");
-        window = std::make_unique<MainWindow>([this](MainView& view) {
-            return std::make_unique<Session>(view, Platform{messages, files, web, port}, folder.path().string(),
-                                             devices.path().string());
-        });
-        window->setProgramEnd([] {});
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        start(serial);
+        showWindow();
     }
 
-    void TearDown() override {
-        window.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    template <class T>
-    T* control(const char* name) {
-        T* found = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << "no control " << name;
-        return found;
-    }
-
-    void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
-
-    // Open the file, type the dot count over the preset one, OK.
-    KnownShow importShow(const std::string& name, const LedFileSpec& led, int typedDots) {
+    // Imports the file built from `led` with the dot count typed over the preset one.
+    KnownShow importTyped(const std::string& name, const LedFileSpec& led, int typedDots) {
         KnownShow show{{}, makeLedFile(led), typedDots, led.frames};
         show.path = folder.write(name, show.file);
-        files.choose(show.path);
-        click("open");
-        auto* form = dynamic_cast<InputFormWindow*>(&window->inputForm());
-        EXPECT_TRUE(form && form->isVisible());
-        auto* dots = form->findChild<QLineEdit*>(QStringLiteral("inputdots"));
-        dots->selectAll();
-        QTest::keyClicks(dots, QString::number(typedDots));
-        QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("inputok")), Qt::LeftButton);
+        EXPECT_TRUE(importShow(show.path, typedDots));
         return show;
     }
 
@@ -99,31 +68,28 @@ protected:
 
     // The one port message was shown, and the window shows a closed port the user can pick again.
     void expectClosedAfterThePortMessage() {
-        EXPECT_FALSE(port.isOpen());
+        EXPECT_FALSE(serial.isOpen());
         EXPECT_EQ(messages.shown.back().title, "出错了!");
-        EXPECT_EQ(messages.shown.back().text, noSuchPortText);
+        EXPECT_EQ(messages.shown.back().text, texts::noSuchPort);
         EXPECT_EQ(lamp(), QColor(0, 0, 0));
-        EXPECT_EQ(control<QPushButton>("opencom")->text(), QString::fromUtf8(openPortCaption));
+        EXPECT_EQ(control<QPushButton>("opencom")->text(), qt(texts::openPort));
         EXPECT_TRUE(control<QComboBox>("cbcom")->isEnabled());
     }
     QColor lamp() { return control<Lamp>("coms")->colour(); }
 
     Pty line;
-    TempDir folder, devices;
-    FakeMessageBox messages;
-    FakeFileDialog files;
-    FakeWebOpener web;
-    QtSerialPort port{devices.path().string()};
+    TempDir devices;
+    PosixPortDirectory deviceFolder{devices.path().string()};
+    QtSerialPort serial{deviceFolder};
     emulator::ControllerEmulator controller;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(DownloadFlow, TwoShowsReachTheControllerByteForByteAndARemovalIsSentAgain) {
     std::vector<KnownShow> shows;
     // 1000 dots of 20 frames (two sectors a frame), typed down to 900 dots; then 60 dots of 40
     // frames typed down to 50: 54000 + 6000 bytes, fourteen chunks and a tail.
-    shows.push_back(importShow("wide.led", {.dots = 1000, .frames = 20, .sectorsMinusOne = 5}, 900));
-    shows.push_back(importShow("narrow.led", {.dots = 60, .frames = 40}, 50));
+    shows.push_back(importTyped("wide.led", {.dots = 1000, .frames = 20, .sectorsMinusOne = 5}, 900));
+    shows.push_back(importTyped("narrow.led", {.dots = 60, .frames = 40}, 50));
     ASSERT_EQ(control<QListWidget>("datList")->count(), 2);
     ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text;
 
@@ -135,16 +101,16 @@ TEST_F(DownloadFlow, TwoShowsReachTheControllerByteForByteAndARemovalIsSentAgain
 
     ASSERT_EQ(control<QComboBox>("cbcom")->currentIndex(), 0);  // COM1: ttyUSB0, the only device
     click("opencom");
-    ASSERT_TRUE(port.isOpen());
+    ASSERT_TRUE(serial.isOpen());
     EXPECT_EQ(lamp(), QColor(255, 0, 0));
     EXPECT_FALSE(control<QComboBox>("cbcom")->isEnabled());
-    EXPECT_EQ(control<QPushButton>("opencom")->text(), QString::fromUtf8(closePortCaption));
+    EXPECT_EQ(control<QPushButton>("opencom")->text(), qt(texts::closePort));
 
     click("comsend");
-    EXPECT_EQ(status(), QString::fromUtf8(sendingText));
+    EXPECT_EQ(status(), qt(texts::sending));
     auto* progress = control<QProgressBar>("ProgressBar");
     EXPECT_TRUE(progress->isVisible());
-    ASSERT_TRUE(runUntil([&] { return status() == QString::fromUtf8(sentText); }))
+    ASSERT_TRUE(runUntil([&] { return status() == qt(texts::sent); }))
         << "status " << status().toStdString() << ", controller has " << controller.received();
 
     EXPECT_TRUE(controller.complete());
@@ -167,8 +133,7 @@ TEST_F(DownloadFlow, TwoShowsReachTheControllerByteForByteAndARemovalIsSentAgain
     shows.erase(shows.begin());
 
     click("comsend");
-    ASSERT_TRUE(
-        runUntil([&] { return controller.downloadsCompleted() == 2 && status() == QString::fromUtf8(sentText); }));
+    ASSERT_TRUE(runUntil([&] { return controller.downloadsCompleted() == 2 && status() == qt(texts::sent); }));
     EXPECT_EQ(controller.image(), expectedImage(shows, 2, 5));
     EXPECT_EQ(progress->maximum(), 2);  // one chunk and a tail
     EXPECT_EQ(progress->value(), 2);
@@ -179,7 +144,7 @@ TEST_F(DownloadFlow, ABusyOrMissingPortGivesThePortMessageAndStaysClosed) {
     QSerialPort other(QString::fromStdString((devices.path() / "ttyUSB0").string()));
     ASSERT_TRUE(other.open(QIODevice::ReadWrite));
     click("opencom");
-    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(serial.isOpen());
     ASSERT_EQ(messages.shown.size(), 1u);
     expectClosedAfterThePortMessage();
     other.close();
@@ -189,7 +154,7 @@ TEST_F(DownloadFlow, ABusyOrMissingPortGivesThePortMessageAndStaysClosed) {
     cbcom->setCurrentIndex(1);
     emit cbcom->activated(1);
     click("opencom");
-    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(serial.isOpen());
     ASSERT_EQ(messages.shown.size(), 2u);
     expectClosedAfterThePortMessage();
 
@@ -197,23 +162,24 @@ TEST_F(DownloadFlow, ABusyOrMissingPortGivesThePortMessageAndStaysClosed) {
     cbcom->setCurrentIndex(0);
     emit cbcom->activated(0);
     click("opencom");
-    EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(serial.isOpen());
     EXPECT_EQ(messages.shown.size(), 2u);
 }
 
 TEST_F(DownloadFlow, ALinePulledAwayMidTransferClosesThePortAndSaysSoOnce) {
-    importShow("wide.led", {.dots = 1000, .frames = 20, .sectorsMinusOne = 5}, 1000);
+    importTyped("wide.led", {.dots = 1000, .frames = 20, .sectorsMinusOne = 5}, 1000);
     click("opencom");
-    ASSERT_TRUE(port.isOpen());
+    ASSERT_TRUE(serial.isOpen());
     click("comsend");
     ASSERT_TRUE(runUntil([&] { return controller.chunksAsked() >= 3; }));
     line.closeMaster();
 
-    ASSERT_TRUE(runUntil([&] { return !port.isOpen(); }));
+    ASSERT_TRUE(runUntil([&] { return !serial.isOpen(); }));
     for (int i = 0; i < 50; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     ASSERT_EQ(messages.shown.size(), 1u);
     expectClosedAfterThePortMessage();
-    EXPECT_EQ(window->session().table().showCount(), 1) << "the loaded show stays";
+    EXPECT_EQ(session->table().showCount(), 1) << "the loaded show stays";
+    EXPECT_EQ(listEntries().size(), 1u);
 }
 
 }  // namespace

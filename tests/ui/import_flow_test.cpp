@@ -8,10 +8,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "download/transfer.h"
-#include "show/import.h"
-#include "show/show_table.h"
 #include "qt_printers.h"
+#include "session/texts.h"
 #include "window_fixture.h"
 
 namespace pelmora::testing {
@@ -27,16 +25,9 @@ protected:
         QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("inputok")), Qt::LeftButton);
     }
 
-    void importShow(const std::string& path) {
-        files.choose(path);
-        clickOpen();
-        clickOk();
-    }
-
     QStringList listed() {
         QStringList entries;
-        auto* list = control<QListWidget>("datList");
-        for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
+        for (const std::string& entry : listEntries()) entries << QString::fromStdString(entry);
         return entries;
     }
 
@@ -66,8 +57,9 @@ TEST_F(ImportFlow, OpenShowsThePresetDialogAndOkListsTheShow) {
     InputFormWindow* form = parameterDialog();
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->parentWidget(), nullptr);
-    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("inputformcaption"))->text(), QStringLiteral("输入第 1 个节目参数"));
+    EXPECT_EQ(form->parentWidget(), window.get());
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("inputformcaption"))->text(),
+              QStringLiteral("输入第 1 个节目参数"));
     EXPECT_EQ(form->findChild<QLineEdit*>(QStringLiteral("inputdots"))->text(), QStringLiteral("100"));
     EXPECT_EQ(form->findChild<QLineEdit*>(QStringLiteral("inputframes"))->text(), QStringLiteral("10"));
     EXPECT_EQ(control<QLabel>("prossstates")->text(), QString());
@@ -79,7 +71,7 @@ TEST_F(ImportFlow, OpenShowsThePresetDialogAndOkListsTheShow) {
     EXPECT_EQ(control<QLabel>("size")->text(), QStringLiteral("4.97%"));
     EXPECT_EQ(control<QProgressBar>("epprom")->value(), 3000);
     EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(window->session().table().showCount(), 1);
+    EXPECT_EQ(session->table().showCount(), 1);
 }
 
 TEST_F(ImportFlow, CorrectedNumbersAreWhatTheShowTakes) {
@@ -93,21 +85,22 @@ TEST_F(ImportFlow, CorrectedNumbersAreWhatTheShowTakes) {
     frames->selectAll();
     QTest::keyClicks(frames, "2");
     clickOk();
-    EXPECT_EQ(window->session().table().showSize(1), 50 * 3 * 2);
-    EXPECT_EQ(control<QLabel>("size")->text(), QString::fromStdString(usedMemoryText(300)));
+    EXPECT_EQ(session->table().showSize(1), 50 * 3 * 2);
+    EXPECT_EQ(control<QLabel>("size")->text(), QStringLiteral("0.50%"));
 }
 
 TEST_F(ImportFlow, TheSecondShowIsAnnouncedAsNumberTwo) {
     showWindow();
     const std::string first = ledFile("first.led", 100, 10);
     const std::string second = ledFile("second.led", 20, 3);
-    importShow(first);
+    ASSERT_TRUE(importShow(first));
     files.choose(second);
     clickOpen();
-    EXPECT_EQ(parameterDialog()->caption(), "输入第 2 个节目参数");
+    EXPECT_EQ(parameterDialog()->findChild<QLabel*>(QStringLiteral("inputformcaption"))->text(),
+              QStringLiteral("输入第 2 个节目参数"));
     clickOk();
     EXPECT_EQ(listed(), (QStringList{QString::fromStdString(first), QString::fromStdString(second)}));
-    EXPECT_EQ(control<QLabel>("size")->text(), QString::fromStdString(usedMemoryText(3000 + 180)));
+    EXPECT_EQ(control<QLabel>("size")->text(), QStringLiteral("5.27%"));
 }
 
 TEST_F(ImportFlow, ACancelledOpenWarnsAndShowsNoDialog) {
@@ -116,7 +109,7 @@ TEST_F(ImportFlow, ACancelledOpenWarnsAndShowsNoDialog) {
     clickOpen();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "注意");
-    EXPECT_EQ(messages.shown[0].text, wrongFileText);
+    EXPECT_EQ(messages.shown[0].text, texts::wrongFile);
     EXPECT_EQ(messages.shown[0].icon, MessageBox::Icon::exclamation);
     EXPECT_EQ(parameterDialog(), nullptr);
     EXPECT_FALSE(control<QProgressBar>("ProgressBar")->isVisible());
@@ -144,7 +137,8 @@ TEST_F(ImportFlow, ClosingTheDialogEmptiesTheStatusAndTheNextOpenMakesItAfresh) 
     InputFormWindow* second = parameterDialog();
     ASSERT_NE(second, nullptr);
     EXPECT_TRUE(second->isVisible());
-    EXPECT_EQ(second->caption(), "输入第 1 个节目参数");
+    EXPECT_EQ(second->findChild<QLabel*>(QStringLiteral("inputformcaption"))->text(),
+              QStringLiteral("输入第 1 个节目参数"));
     EXPECT_EQ(second->dots(), "4");
     EXPECT_EQ(second->frames(), "2");
 }
@@ -153,51 +147,63 @@ TEST_F(ImportFlow, ADoubleClickOnAnEntryRemovesThatShow) {
     showWindow();
     const std::string first = ledFile("first.led", 100, 10);
     const std::string second = ledFile("second.led", 20, 3);
-    importShow(first);
-    importShow(second);
+    ASSERT_TRUE(importShow(first));
+    ASSERT_TRUE(importShow(second));
     auto* list = control<QListWidget>("datList");
     ASSERT_EQ(list->count(), 2);
 
     doubleClickAt(list->visualItemRect(list->item(0)).center());
     EXPECT_EQ(listed(), QStringList{QString::fromStdString(second)});
-    EXPECT_EQ(window->session().table().showCount(), 1);
-    EXPECT_EQ(control<QLabel>("size")->text(), QString::fromStdString(usedMemoryText(180)));
+    EXPECT_EQ(session->table().showCount(), 1);
+    EXPECT_EQ(control<QLabel>("size")->text(), QStringLiteral("0.30%"));
 }
 
-TEST_F(ImportFlow, ADoubleClickOnTheBlankPartOfTheListRemovesNothing) {
+// Which show a double-click below the entries removes follows from the list's state alone.
+TEST_F(ImportFlow, ADoubleClickOnTheBlankPartOfTheListGoesByTheListsState) {
+    struct Case {
+        int shows;
+        int selected;  // -1: none
+        QStringList left;
+    };
     showWindow();
-    const std::string first = ledFile("first.led", 100, 10);
-    importShow(first);
-    auto* list = control<QListWidget>("datList");
-    list->setCurrentRow(0);
-    const QRect entry = list->visualItemRect(list->item(0));
-    const QPoint blank(entry.center().x(), list->viewport()->height() - 3);
-    ASSERT_EQ(list->itemAt(blank), nullptr);
-
-    doubleClickAt(blank);
-    EXPECT_EQ(listed(), QStringList{QString::fromStdString(first)});
-    EXPECT_EQ(window->session().table().showCount(), 1);
+    const QString a = QString::fromStdString(ledFile("a.led", 10, 1)),
+                  b = QString::fromStdString(ledFile("b.led", 10, 2));
+    for (const Case& c : {Case{1, -1, {}}, Case{1, 0, {}}, Case{2, 1, {a}}, Case{2, 0, {b}}, Case{2, -1, {a, b}}}) {
+        auto* list = control<QListWidget>("datList");
+        while (list->count() > 0) {
+            list->setCurrentRow(0);
+            session->removeShow();
+        }
+        for (int s = 0; s < c.shows; ++s) ASSERT_TRUE(importShow((s == 0 ? a : b).toStdString()));
+        list->setCurrentRow(c.selected);
+        if (c.selected < 0) list->clearSelection();
+        const QPoint blank(list->viewport()->width() / 2, list->viewport()->height() - 3);
+        ASSERT_EQ(list->itemAt(blank), nullptr);
+        doubleClickAt(blank);
+        EXPECT_EQ(listed(), c.left) << c.shows << " shows, selected " << c.selected;
+        EXPECT_EQ(session->table().showCount(), static_cast<int>(c.left.size()));
+    }
 }
 
 TEST_F(ImportFlow, PickingAColourOrderRewritesTheLoadedShows) {
     showWindow();
-    importShow(ledFile("hundred.led", 100, 10));
-    ASSERT_EQ(window->session().table().showColourOrder(1), 0);
+    ASSERT_TRUE(importShow(ledFile("hundred.led", 100, 10)));
+    ASSERT_EQ(session->table().showColourOrder(1), 0);
     auto* cbrgb = control<QComboBox>("cbrgb");
     QTest::keyClick(cbrgb, Qt::Key_Down);  // RBG红蓝绿
     EXPECT_EQ(cbrgb->currentIndex(), 1);
-    EXPECT_EQ(window->session().table().showColourOrder(1), 1);
+    EXPECT_EQ(session->table().showColourOrder(1), 1);
 }
 
 TEST_F(ImportFlow, SendStartsTheDownloadAndShowsTheProgressBar) {
     showWindow();
-    importShow(ledFile("hundred.led", 100, 10));
+    ASSERT_TRUE(importShow(ledFile("hundred.led", 100, 10)));
     QTest::mouseClick(control<QPushButton>("opencom"), Qt::LeftButton);
     ASSERT_TRUE(port.isOpen());
     QTest::mouseClick(control<QPushButton>("comsend"), Qt::LeftButton);
     EXPECT_EQ(port.written(), std::vector<std::uint8_t>{0x41});
     EXPECT_TRUE(control<QProgressBar>("ProgressBar")->isVisible());
-    EXPECT_EQ(control<QLabel>("prossstates")->text(), QString::fromUtf8(sendingText));
+    EXPECT_EQ(control<QLabel>("prossstates")->text(), QString::fromUtf8(texts::sending.data(), texts::sending.size()));
 }
 
 TEST_F(ImportFlow, ClosingTheMainWindowHidesTheDialogAndEndsTheProgram) {
@@ -210,7 +216,7 @@ TEST_F(ImportFlow, ClosingTheMainWindowHidesTheDialogAndEndsTheProgram) {
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(programEnds, 1);
-    EXPECT_EQ(window->session().table().showCount(), 0) << "the show being set up is not added";
+    EXPECT_EQ(session->table().showCount(), 0) << "the show being set up is not added";
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The parameter dialog on its own: its layout, the key filter and the minimum-one rule.
+// The parameter dialog of the window: its layout, the key filter and the minimum-one rule as the
+// user meets them in its boxes, and what its OK and its closing do.
 
 #include <gtest/gtest.h>
 
@@ -10,20 +11,23 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <memory>
 
 #include "qt_printers.h"
-#include "ui/input_form.h"
+#include "window_fixture.h"
 
 namespace pelmora::testing {
 namespace {
 
 const QColor purple(192, 0, 192);
 
-class InputFormTest : public ::testing::Test {
+// The window's own dialog, made as the window makes it on first use and not shown yet, with its
+// events going to the session.
+class InputFormTest : public WindowTest {
 protected:
     void SetUp() override {
-        form = std::make_unique<InputFormWindow>(InputFormWindow::Events{[this] { ++oks; }, [this] { ++closes; }});
+        WindowTest::SetUp();
+        form = dynamic_cast<InputFormWindow*>(&window->inputForm());
+        ASSERT_NE(form, nullptr);
         dots = form->findChild<QLineEdit*>(QStringLiteral("inputdots"));
         frames = form->findChild<QLineEdit*>(QStringLiteral("inputframes"));
         ASSERT_NE(dots, nullptr);
@@ -32,8 +36,17 @@ protected:
 
     void showForm() {
         form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        QApplication::setActiveWindow(form);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    }
+
+    // The dialog as an open command leaves it for a file of one dot and one frame: shown, with a
+    // show waiting for OK.
+    void openOneDotFile() {
+        files.choose(ledFile("one.led", 1, 1));
+        click("open");
+        ASSERT_EQ(parameterDialog(), form);
+        ASSERT_TRUE(form->isVisible());
     }
 
     // A key press as the keyboard delivers it: a key and the text it types.
@@ -47,18 +60,18 @@ protected:
         box->paste();
     }
 
-    int oks = 0, closes = 0;
-    std::unique_ptr<InputFormWindow> form;
+    InputFormWindow* form = nullptr;
     QLineEdit* dots = nullptr;
     QLineEdit* frames = nullptr;
 };
 
 using ParameterDialogLayout = InputFormTest;
 
-TEST_F(ParameterDialogLayout, IsAFixedOwnerlessWindowThatIsNotModal) {
+TEST_F(ParameterDialogLayout, IsAFixedWindowInFrontOfTheMainWindowThatIsNotModal) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("设置参数"));
     EXPECT_TRUE(form->isWindow());
-    EXPECT_EQ(form->parentWidget(), nullptr);
+    // Owned by the main window, so that a click there cannot bury it.
+    EXPECT_EQ(form->parentWidget(), window.get());
     EXPECT_EQ(form->windowModality(), Qt::NonModal);
     EXPECT_EQ(form->size(), QSize(269, 152));
     EXPECT_EQ(form->minimumSize(), QSize(269, 152));
@@ -121,7 +134,8 @@ TEST_F(ParameterDialogLayout, EveryControlHasItsPlaceTextFontAndColour) {
         EXPECT_DOUBLE_EQ(w->font().pointSizeF(), e.pointSize);
         EXPECT_EQ(w->font().bold(), e.bold);
         const QFontMetrics metrics(w->font());
-        for (const QChar c : e.text) EXPECT_TRUE(metrics.inFont(c)) << "no glyph for U+" << std::hex << static_cast<int>(c.unicode());
+        for (const QChar c : e.text)
+            EXPECT_TRUE(metrics.inFont(c)) << "no glyph for U+" << std::hex << static_cast<int>(c.unicode());
     }
     EXPECT_TRUE(form->findChild<QLabel*>(QStringLiteral("inputformcaption"))->alignment().testFlag(Qt::AlignHCenter));
 }
@@ -138,7 +152,7 @@ TEST_F(ParameterDialogLayout, DotsHaveTheFocusAndTabGoesToFramesThenOk) {
 TEST_F(ParameterDialogLayout, CaptionTakesTheSizeOfItsNewText) {
     form->setCaption("输入第 1 个节目参数");
     auto* caption = form->findChild<QLabel*>(QStringLiteral("inputformcaption"));
-    EXPECT_EQ(form->caption(), "输入第 1 个节目参数");
+    EXPECT_EQ(caption->text(), QStringLiteral("输入第 1 个节目参数"));
     EXPECT_EQ(caption->pos(), QPoint(120, 15));
     EXPECT_EQ(caption->size(), caption->sizeHint());
     EXPECT_GT(caption->width(), 31);
@@ -169,8 +183,8 @@ TEST_F(KeyFilter, EnterEscapeAndControlCharactersAreRefusedAndDoNothing) {
     typeKey(dots, Qt::Key_unknown, QString(QChar(31)));
     EXPECT_EQ(dots->text(), QStringLiteral("7"));
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(oks, 0);
-    EXPECT_EQ(closes, 0);
+    EXPECT_EQ(parameterDialog(), form) << "not closed";
+    EXPECT_TRUE(listEntries().empty()) << "no OK";
 }
 
 TEST_F(KeyFilter, CtrlVPastesNothing) {
@@ -291,32 +305,32 @@ TEST_F(MinimumOne, PastedTextsKeepTheirValueOrBecomeOne) {
 using ParameterDialogEvents = InputFormTest;
 
 TEST_F(ParameterDialogEvents, OkHandsOverOnceAndDoesNothingElse) {
-    showForm();
+    openOneDotFile();
     QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("inputok")), Qt::LeftButton);
-    EXPECT_EQ(oks, 1);
-    EXPECT_EQ(closes, 0);
-    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(listEntries().size(), 1u) << "one click, one show";
+    EXPECT_EQ(parameterDialog(), form) << "OK does not close the dialog";
+    EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(form->dots(), "1");
     EXPECT_EQ(form->frames(), "1");
 }
 
 TEST_F(ParameterDialogEvents, ClosingIsReportedAndCannotBeRefused) {
-    showForm();
+    openOneDotFile();
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(closes, 1);
-    EXPECT_EQ(oks, 0);
-    EXPECT_FALSE(form->isShown());
+    EXPECT_FALSE(window->hasInputForm()) << "the session had the window discard the closed dialog";
+    EXPECT_TRUE(listEntries().empty()) << "closing is no OK";
+    EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(ParameterDialogEvents, ShowAndHideAreWhatTheSessionSees) {
-    EXPECT_FALSE(form->isShown());
+    EXPECT_FALSE(form->isVisible());
     form->show();
-    EXPECT_TRUE(form->isShown());
+    EXPECT_TRUE(form->isVisible());
     form->show();  // shown already: stays shown
-    EXPECT_TRUE(form->isShown());
+    EXPECT_TRUE(form->isVisible());
     form->hide();
-    EXPECT_FALSE(form->isShown());
-    EXPECT_EQ(closes, 0);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(parameterDialog(), form) << "hiding is no closing";
 }
 
 }  // namespace

@@ -7,10 +7,11 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <fstream>
+#include <QScrollBar>
+#include <filesystem>
 
-#include "download/port_control.h"
 #include "qt_printers.h"
+#include "session/texts.h"
 #include "window_fixture.h"
 
 namespace pelmora::testing {
@@ -22,7 +23,7 @@ const QColor red(255, 0, 0);
 struct ExpectedControl {
     const char* name;
     const char* className;
-    QString text;  // label caption, button caption or the combo box's shown entry
+    QString text;    // label caption, button caption or the combo box's shown entry
     QRect geometry;  // labels: only the corner, they take the size of their text
     qreal pointSize;
     bool bold;
@@ -117,7 +118,8 @@ TEST_F(MainWindowLayout, ChineseCaptionsHaveGlyphsInTheirFonts) {
     for (const ExpectedControl& e : layoutTable()) {
         QWidget* w = control<QWidget>(e.name);
         const QFontMetrics metrics(w->font());
-        for (const QChar c : e.text) EXPECT_TRUE(metrics.inFont(c)) << e.name << " lacks U+" << std::hex << static_cast<int>(c.unicode());
+        for (const QChar c : e.text)
+            EXPECT_TRUE(metrics.inFont(c)) << e.name << " lacks U+" << std::hex << static_cast<int>(c.unicode());
     }
 }
 
@@ -173,7 +175,8 @@ TEST_F(MainWindowAfterStartUp, FillsTheThreeListsAndSelectsTheDefaults) {
     EXPECT_EQ(window->portIndex(), 0);
 
     auto* cbrgb = control<QComboBox>("cbrgb");
-    EXPECT_EQ(entries(cbrgb), (QStringList{"RGB红绿蓝", "RBG红蓝绿", "GRB绿红蓝", "GBR绿蓝红", "BRG蓝红绿", "BGR蓝绿红"}));
+    EXPECT_EQ(entries(cbrgb),
+              (QStringList{"RGB红绿蓝", "RBG红蓝绿", "GRB绿红蓝", "GBR绿蓝红", "BRG蓝红绿", "BGR蓝绿红"}));
     EXPECT_EQ(cbrgb->currentIndex(), 0);
 
     auto* speed = control<QComboBox>("inputcbspeed");
@@ -211,8 +214,8 @@ TEST_F(ShopLink, AClickOnLabel5AsksForTheShopPageOnceAndChangesNothingElse) {
     QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
 
     ASSERT_EQ(web.opened.size(), 1u);
-    EXPECT_EQ(web.opened.front(), shopUrl);
-    EXPECT_EQ(window->status(), "状态");
+    EXPECT_EQ(web.opened.front(), texts::shopUrl);
+    EXPECT_EQ(control<QLabel>("prossstates")->text(), QStringLiteral("状态"));
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(files.asked.empty());
     EXPECT_TRUE(port.calls.empty());
@@ -251,7 +254,7 @@ TEST_F(PortList, TypedTextSelectsNoPortAndAddsNoEntry) {
     QTest::mouseClick(control<QPushButton>("opencom"), Qt::LeftButton);
     EXPECT_TRUE(port.calls.empty());
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown.front().text, noSuchPortText);
+    EXPECT_EQ(messages.shown.front().text, texts::noSuchPort);
     EXPECT_EQ(control<Lamp>("coms")->colour(), QColor(Qt::black));
 }
 
@@ -272,14 +275,13 @@ TEST_F(PortList, ChoosingFromTheListSelectsAPortAgain) {
 }
 
 TEST_F(PortList, OpeningTheListShowsWhereEachEntryLeads) {
-    std::ofstream(devices.path() / "ttyUSB0").put('\0');
-    std::ofstream(devices.path() / "ttyS0").put('\0');
+    ports.listed = {{"/dev/ttyUSB0", "USB-SERIAL CH340 (COM1)"}, {"/dev/ttyS0", "/dev/ttyS0"}};
     showWindow();
     auto* cbcom = control<QComboBox>("cbcom");
     cbcom->showPopup();
-    EXPECT_EQ(cbcom->itemData(0, Qt::ToolTipRole).toString().toStdString(), (devices.path() / "ttyUSB0").string());
-    EXPECT_EQ(cbcom->itemData(1, Qt::ToolTipRole).toString().toStdString(), (devices.path() / "ttyS0").string());
-    EXPECT_EQ(cbcom->itemData(2, Qt::ToolTipRole).toString().toStdString(), noDeviceTooltip);
+    EXPECT_EQ(cbcom->itemData(0, Qt::ToolTipRole).toString().toStdString(), "USB-SERIAL CH340 (COM1)");
+    EXPECT_EQ(cbcom->itemData(1, Qt::ToolTipRole).toString().toStdString(), "/dev/ttyS0");
+    EXPECT_EQ(cbcom->itemData(2, Qt::ToolTipRole).toString().toStdString(), texts::noDeviceTooltip);
     cbcom->hidePopup();
 }
 
@@ -299,6 +301,59 @@ TEST_F(PortList, ThePortButtonLightsTheLampAndLocksTheList) {
     EXPECT_EQ(control<Lamp>("coms")->colour(), QColor(Qt::black));
     EXPECT_EQ(opencom->text(), QStringLiteral("打开串口"));
     EXPECT_TRUE(control<QComboBox>("cbcom")->isEnabled());
+}
+
+using ShowListLook = WindowTest;
+
+// A long path keeps the list at five visible entries: no scroll bar, the text and the tooltip
+// the full path, only its drawing shortened in the middle so that the file name stays in sight.
+TEST_F(ShowListLook, FiveEntriesFitWithLongPathsAndEachTooltipIsTheFullPath) {
+    showWindow();
+    std::filesystem::create_directories(folder.path() / std::string(120, 'x'));
+    std::vector<std::string> paths{
+        folder.write(std::string(120, 'x') + "/d100_f10.led", makeLedFile({.dots = 2, .frames = 1}))};
+    for (const char* name : {"b.led", "c.led", "d.led", "e.led"}) paths.push_back(ledFile(name, 2, 1));
+    for (const auto& path : paths) ASSERT_TRUE(importShow(path));
+
+    auto* list = control<QListWidget>("datList");
+    ASSERT_EQ(list->count(), 5);
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(list->verticalScrollBar()->isVisible());
+    for (int i = 0; i < 5; ++i) {
+        const QRect row = list->visualItemRect(list->item(i));
+        EXPECT_TRUE(list->viewport()->rect().contains(row)) << "entry " << i << " is cut off";
+        EXPECT_EQ(list->item(i)->text().toStdString(), paths[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(list->item(i)->toolTip().toStdString(), paths[static_cast<std::size_t>(i)]);
+    }
+    // Every pixel row of the font's ink lies inside the list, the underscore's too.
+    const QFontMetrics metrics(list->font());
+    EXPECT_GE(list->viewport()->height(), 5 * list->visualItemRect(list->item(0)).height());
+    EXPECT_LE(metrics.tightBoundingRect(QStringLiteral("国_g")).height(),
+              list->visualItemRect(list->item(0)).height() + 1);
+}
+
+// epprom fills in proportion to the memory used, to the pixel, as the label reads.
+TEST_F(ShowListLook, TheUsedMemoryBarFillsInProportion) {
+    auto* bar = dynamic_cast<MemoryBar*>(control<QProgressBar>("epprom"));
+    ASSERT_NE(bar, nullptr);
+    const int inside = bar->width() - 2;
+    for (const auto& [used, share] : std::vector<std::pair<int, double>>{
+             {0, 0.0}, {3000, 3000.0 / 60378}, {6000, 6000.0 / 60378}, {30189, 0.5}, {60378, 1.0}}) {
+        bar->setValue(used);
+        EXPECT_NEAR(bar->filledWidth(), share * inside, 0.5) << used;
+    }
+    bar->setValue(3000);
+    EXPECT_GT(bar->filledWidth(), 0);  // 4.97 % is not nothing
+}
+
+// The open lists draw their entries in the control's own font and colour.
+TEST_F(ShowListLook, EachDropDownListDrawsItsEntriesInItsOwnFontAndColour) {
+    for (const char* name : {"cbcom", "cbrgb", "inputcbspeed"}) {
+        auto* box = control<QComboBox>(name);
+        EXPECT_EQ(box->view()->font(), box->font()) << name;
+        EXPECT_EQ(box->view()->palette().color(QPalette::Text), box->palette().color(QPalette::Text)) << name;
+        EXPECT_EQ(box->view()->palette().color(QPalette::Base), QColor(Qt::white)) << name;
+    }
 }
 
 using Closing = WindowTest;

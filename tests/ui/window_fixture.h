@@ -1,32 +1,44 @@
 #pragma once
-// A main window on the fake platform, as the tool builds it at start-up, for the GUI tests.
+// The main window on the fake platform, wired to its session as the tool's main() wires them and
+// started up, for every GUI test; and the one way these tests import a show through the window.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "app/session.h"
 #include "fakes.h"
 #include "led_builder.h"
-#include "ui/input_form.h"
-#include "ui/main_window.h"
+#include "session/session.h"
+#include "ui/qt/input_form.h"
+#include "ui/qt/main_window.h"
 
 namespace pelmora::testing {
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public ::testing::Test, protected FakePlatform {
 protected:
-    void SetUp() override {
-        window = std::make_unique<MainWindow>([this](MainView& view) {
-            return std::make_unique<Session>(view, Platform{messages, files, web, port}, folder.path().string(),
-                                             devices.path().string());
-        });
+    void SetUp() override { start(port); }
+
+    // Makes the window and its session with this serial port: the fake one, or a real one that a
+    // test's own SetUp brings instead.
+    void start(SerialPort& serial) {
+        window = std::make_unique<MainWindow>();
+        session =
+            std::make_unique<Session>(*window, Platform{messages, files, web, serial, ports}, folder.path().string());
+        window->setEvents(*session);
         window->setProgramEnd([this] { ++programEnds; });
+        session->startUp();
     }
 
     void TearDown() override {
+        session.reset();
         window.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -45,23 +57,50 @@ protected:
         return found;
     }
 
+    void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
+
     // The parameter dialog while it exists, or nullptr.
     InputFormWindow* parameterDialog() {
         return window->hasInputForm() ? dynamic_cast<InputFormWindow*>(&window->inputForm()) : nullptr;
+    }
+
+    // The entries of datList, top to bottom.
+    std::vector<std::string> listEntries() {
+        std::vector<std::string> entries;
+        auto* list = control<QListWidget>("datList");
+        for (int i = 0; i < list->count(); ++i) entries.push_back(list->item(i)->text().toStdString());
+        return entries;
+    }
+
+    // An import as the user does it: the file dialog chooses `path`, a click on open, the numbers
+    // typed over the preset ones (or left as preset), a click on inputok. Returns whether the
+    // list gained the show.
+    bool importShow(const std::string& path, std::optional<long long> dots = {}, std::optional<long long> frames = {}) {
+        const std::size_t before = listEntries().size();
+        files.choose(path);
+        click("open");
+        InputFormWindow* form = parameterDialog();
+        EXPECT_TRUE(form && form->isVisible()) << "no parameter dialog after open";
+        if (!form) return false;
+        auto type = [form](const char* box, long long number) {
+            auto* edit = form->findChild<QLineEdit*>(QString::fromLatin1(box));
+            edit->selectAll();
+            QTest::keyClicks(edit, QString::number(number));
+        };
+        if (dots) type("inputdots", *dots);
+        if (frames) type("inputframes", *frames);
+        QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("inputok")), Qt::LeftButton);
+        return listEntries().size() == before + 1;
     }
 
     std::string ledFile(const std::string& name, int dots, int frames) {
         return folder.write(name, makeLedFile({.dots = dots, .frames = frames}));
     }
 
-    TempDir folder;   // the program's folder: LED files live here
-    TempDir devices;  // the device folder the port list looks into
-    FakeMessageBox messages;
-    FakeFileDialog files;
-    FakeWebOpener web;
-    FakeSerialPort port;
+    TempDir folder;  // the program's folder: LED files live here
     int programEnds = 0;
     std::unique_ptr<MainWindow> window;
+    std::unique_ptr<Session> session;
 };
 
 }  // namespace pelmora::testing

@@ -7,15 +7,15 @@
 #include <iostream>
 #include <string>
 
-#include "app/session.h"
-#include "download/serial_devices.h"
+#include "platform/posix/posix_port_directory.h"
+#include "session/session.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3) {
         std::cerr << "usage: com-number DEVICE [FOLDER]\n";
         return 64;
     }
-    const std::filesystem::path folder = argc == 3 ? argv[2] : pelmora::defaultDeviceFolder;
+    const std::filesystem::path folder = argc == 3 ? argv[2] : "/dev";
     std::filesystem::path device = argv[1];
     if (device.is_relative() && !device.has_parent_path()) device = folder / device;
 

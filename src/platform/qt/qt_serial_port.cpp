@@ -1,52 +1,44 @@
 #include "platform/qt/qt_serial_port.h"
 
 #include <QMetaObject>
-#include <cctype>
-#include <sstream>
 
-#include "download/serial_devices.h"
+#include "platform/posix/low_latency.h"
 
 namespace pelmora {
 
-std::optional<LineSettings> parseLineSettings(const std::string& settings) {
-    std::vector<std::string> fields;
-    std::stringstream in(settings);
-    for (std::string field; std::getline(in, field, ',');) fields.push_back(field);
-    if (fields.size() != 4 || settings.back() == ',') return std::nullopt;
+namespace {
 
-    LineSettings line;
-    const std::string& baud = fields[0];
-    if (baud.empty() || baud.size() > 9) return std::nullopt;
-    for (char c : baud)
-        if (c < '0' || c > '9') return std::nullopt;
-    line.baudRate = static_cast<qint32>(std::stol(baud));
-    if (line.baudRate <= 0) return std::nullopt;
-
-    if (fields[1].size() != 1) return std::nullopt;
-    switch (std::tolower(static_cast<unsigned char>(fields[1][0]))) {
-        case 'n': line.parity = QSerialPort::NoParity; break;
-        case 'e': line.parity = QSerialPort::EvenParity; break;
-        case 'o': line.parity = QSerialPort::OddParity; break;
-        case 'm': line.parity = QSerialPort::MarkParity; break;
-        case 's': line.parity = QSerialPort::SpaceParity; break;
-        default: return std::nullopt;
+QSerialPort::Parity qtParity(LineSettings::Parity parity) {
+    switch (parity) {
+        case LineSettings::Parity::even:
+            return QSerialPort::EvenParity;
+        case LineSettings::Parity::odd:
+            return QSerialPort::OddParity;
+        case LineSettings::Parity::mark:
+            return QSerialPort::MarkParity;
+        case LineSettings::Parity::space:
+            return QSerialPort::SpaceParity;
+        case LineSettings::Parity::none:
+            break;
     }
-
-    if (fields[2] == "5") line.dataBits = QSerialPort::Data5;
-    else if (fields[2] == "6") line.dataBits = QSerialPort::Data6;
-    else if (fields[2] == "7") line.dataBits = QSerialPort::Data7;
-    else if (fields[2] == "8") line.dataBits = QSerialPort::Data8;
-    else return std::nullopt;
-
-    if (fields[3] == "1") line.stopBits = QSerialPort::OneStop;
-    else if (fields[3] == "1.5") line.stopBits = QSerialPort::OneAndHalfStop;
-    else if (fields[3] == "2") line.stopBits = QSerialPort::TwoStop;
-    else return std::nullopt;
-    return line;
+    return QSerialPort::NoParity;
 }
 
-QtSerialPort::QtSerialPort(std::string deviceFolder, QObject* parent)
-    : QObject(parent), deviceFolder_(std::move(deviceFolder)), settings_(parseLineSettings("9600,n,8,1")) {
+QSerialPort::StopBits qtStopBits(LineSettings::StopBits stopBits) {
+    switch (stopBits) {
+        case LineSettings::StopBits::oneAndHalf:
+            return QSerialPort::OneAndHalfStop;
+        case LineSettings::StopBits::two:
+            return QSerialPort::TwoStop;
+        case LineSettings::StopBits::one:
+            break;
+    }
+    return QSerialPort::OneStop;
+}
+
+}  // namespace
+
+QtSerialPort::QtSerialPort(const PortDirectory& ports, QObject* parent) : QObject(parent), ports_(ports) {
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
 }
@@ -60,7 +52,7 @@ void QtSerialPort::setListener(Listener* listener) { listener_ = listener; }
 
 void QtSerialPort::setPortNumber(int number) { portNumber_ = number; }
 
-void QtSerialPort::setSettings(const std::string& settings) { settings_ = parseLineSettings(settings); }
+void QtSerialPort::setSettings(const LineSettings& settings) { settings_ = settings; }
 
 // QSerialPort always opens the line raw (no echo, no line editing, no character translation) and
 // hands over bytes unchanged; there is no text mode to switch to.
@@ -75,23 +67,19 @@ void QtSerialPort::setOutBufferSize(int) {}
 // until the tool has read, so nothing is lost.
 void QtSerialPort::setInBufferSize(int bytes) { port_.setReadBufferSize(bytes > 0 ? bytes : 0); }
 
-QString QtSerialPort::devicePath() const {
-#ifdef Q_OS_WIN
-    return portNumber_ >= 1 ? QStringLiteral("COM%1").arg(portNumber_) : QString();
-#else
-    return QString::fromStdString(serialDeviceFor(deviceFolder_, portNumber_));
-#endif
-}
+QString QtSerialPort::devicePath() const { return QString::fromStdString(ports_.device(portNumber_).path); }
 
 bool QtSerialPort::open() {
-    if (port_.isOpen() || !settings_) return false;
+    if (port_.isOpen()) return false;
     const QString device = devicePath();
     if (device.isEmpty()) return false;  // port 0, or no device for this number
+    // Qt would open a line of 4 or 9 data bits with whatever the driver had: no line has those.
+    if (settings_.dataBits < 5 || settings_.dataBits > 8) return false;
     port_.setPortName(device);
-    port_.setBaudRate(settings_->baudRate);
-    port_.setParity(settings_->parity);
-    port_.setDataBits(settings_->dataBits);
-    port_.setStopBits(settings_->stopBits);
+    port_.setBaudRate(settings_.baudRate);
+    port_.setParity(qtParity(settings_.parity));
+    port_.setDataBits(static_cast<QSerialPort::DataBits>(settings_.dataBits));
+    port_.setStopBits(qtStopBits(settings_.stopBits));
     // The controller asks for every chunk, so the line needs no flow control. DTR and RTS are not
     // touched: they stay as the driver has them when the port is opened.
     port_.setFlowControl(QSerialPort::NoFlowControl);
@@ -100,6 +88,9 @@ bool QtSerialPort::open() {
     // file per device name and refuses a second open through the same name.
     if (!port_.open(QIODevice::ReadWrite)) return false;
     port_.clearError();
+#ifdef Q_OS_LINUX
+    (void)requestLowLatency(static_cast<int>(port_.handle()));
+#endif
     return true;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
-// The serial port seam on QSerialPort. COMn is reached through the device folder (see
-// download/serial_devices.h); on Windows it is the port named "COMn". Bytes announce
+// The serial port seam on QSerialPort. COMn is the device the port directory names for it. Bytes announce
 // themselves through readyRead on the GUI thread and reach the listener as event code 2.
 // The first read, write or resource error on an open port closes it and is reported once
 // through portLost: Qt would otherwise keep a vanished adapter "open" and flood errors.
@@ -9,29 +8,20 @@
 #include <QSerialPort>
 #include <optional>
 
+#include "platform/port_directory.h"
 #include "platform/serial_port.h"
 
 namespace pelmora {
 
-// "115200,n,8,1": baud rate, parity (n, e, o, m, s), data bits (5..8), stop bits (1, 1.5, 2).
-struct LineSettings {
-    qint32 baudRate = 0;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-    friend bool operator==(const LineSettings&, const LineSettings&) = default;
-};
-std::optional<LineSettings> parseLineSettings(const std::string& settings);
-
 class QtSerialPort : public QObject, public SerialPort {
     Q_OBJECT
 public:
-    explicit QtSerialPort(std::string deviceFolder = "/dev", QObject* parent = nullptr);
+    explicit QtSerialPort(const PortDirectory& ports, QObject* parent = nullptr);
     ~QtSerialPort() override;
 
     void setListener(Listener* listener) override;
     void setPortNumber(int number) override;
-    void setSettings(const std::string& settings) override;
+    void setSettings(const LineSettings& settings) override;
     void setRawMode(bool raw) override;
     void setOutBufferSize(int bytes) override;
     void setInBufferSize(int bytes) override;
@@ -54,14 +44,14 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void reportLost();
 
-    std::string deviceFolder_;
+    const PortDirectory& ports_;
     QSerialPort port_;
     Listener* listener_ = nullptr;
     int portNumber_ = 0;
-    std::optional<LineSettings> settings_;
+    LineSettings settings_;
     int readLength_ = 0;
     int receiveThreshold_ = 0;
-    bool closing_ = false;     // errors while we close the port ourselves are not a loss
+    bool closing_ = false;      // errors while we close the port ourselves are not a loss
     bool lostPending_ = false;  // the port broke; portLost is on its way
 };
 

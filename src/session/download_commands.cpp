@@ -1,0 +1,103 @@
+// The port button, the send command and the controller's requests.
+
+#include "download/memory_image.h"
+#include "session/session.h"
+#include "session/texts.h"
+
+namespace pelmora {
+
+namespace {
+std::string text(std::string_view t) { return std::string(t); }
+}  // namespace
+
+void Session::togglePort() {
+    if (platform_.port.isOpen()) {
+        closeSequence();
+        return;
+    }
+    if (openSequence()) return;
+    // Every failure of the open sequence ends here, with the one message.
+    view_.setLamp(lampOff);
+    platform_.messages.show(text(texts::failed), text(texts::noSuchPort), MessageBox::Icon::none);
+}
+
+bool Session::openSequence() {
+    SerialPort& port = platform_.port;
+    const int number = view_.portIndex() + 1;
+    if (number < 1) return false;  // typed text: no entry is selected
+    port.setPortNumber(number);
+    port.setSettings(controllerLine);
+    port.setRawMode(true);
+    port.setOutBufferSize(portOutBufferSize);
+    port.setInBufferSize(portInBufferSize);
+    if (!port.open()) return false;
+    view_.setLamp(lampOn);
+    port.setReadLength(0);
+    port.setReceiveThreshold(1);
+    port.setSendThreshold(0);
+    view_.setPortButtonCaption(text(texts::closePort));
+    view_.setPortListEnabled(false);
+    return true;
+}
+
+void Session::closeSequence() {
+    platform_.port.close();
+    view_.setLamp(lampOff);
+    view_.setPortButtonCaption(text(texts::openPort));
+    view_.setPortListEnabled(true);
+    view_.setStatus("");
+    view_.setProgressVisible(false);
+}
+
+void Session::portLost() {
+    if (!platform_.port.isOpen()) return;
+    closeSequence();
+    platform_.messages.show(text(texts::failed), text(texts::noSuchPort), MessageBox::Icon::none);
+}
+
+void Session::portListOpening() {
+    const auto devices = platform_.ports.devices(portEntryCount);
+    std::vector<std::string> tips;
+    for (const auto& device : devices) {
+        if (device.path.empty())
+            tips.push_back(text(texts::noDeviceTooltip));
+        else
+            tips.push_back(device.description + (device.permitted ? "" : text(texts::notPermittedTooltip)));
+    }
+    view_.setPortTooltips(tips);
+}
+
+void Session::write(std::span<const std::uint8_t> bytes) {
+    // A failed write is not retried: the controller asks again, or the user sends again.
+    if (!bytes.empty()) platform_.port.write(bytes);
+}
+
+void Session::send() {
+    if (table_.showCount() == 0) {
+        platform_.messages.show(text(texts::attention), text(texts::noShows), MessageBox::Icon::exclamation);
+        return;
+    }
+    handshake_.load(buildMemoryImage(table_, view_.frameTimeIndex() + 1));
+    if (!platform_.port.isOpen()) {
+        platform_.messages.show(text(texts::notice), texts::portNotOpen(view_.portIndex() + 1), MessageBox::Icon::none);
+        return;
+    }
+    const auto startByte = handshake_.start();
+    view_.setProgressRange(0, handshake_.chunks());
+    write(startByte);
+    view_.setStatus(text(texts::sending));
+    view_.setProgressValue(0);
+    view_.setProgressVisible(true);
+}
+
+void Session::commEvent(int code) {
+    if (code != SerialPort::receiveEvent) return;
+    const std::vector<std::uint8_t> receiveBuffer = platform_.port.readAll();
+    const HandshakeStep step = handshake_.receive(receiveBuffer);
+    // Answer first, repaint after: the controller is waiting for the bytes.
+    write(step.write);
+    if (step.chunk > 0) view_.setProgressValue(step.chunk);
+    if (step.completed) view_.setStatus(text(texts::sent));
+}
+
+}  // namespace pelmora

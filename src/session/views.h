@@ -1,0 +1,71 @@
+#pragma once
+// The controls of the two windows as the commands read and write them. Each front-end
+// implements these; tests use fakes. Nothing here holds a rule of the tool.
+
+#include <string>
+#include <vector>
+
+#include "session/rgb.h"
+
+namespace pelmora {
+
+// The parameter dialog inputform.
+class InputForm {
+public:
+    virtual ~InputForm() = default;
+    virtual void show() = 0;  // not modal; stays shown if it is
+    virtual void hide() = 0;
+    virtual void setCaption(const std::string& text) = 0;  // inputformcaption
+    virtual void setDots(const std::string& text) = 0;     // inputdots
+    virtual std::string dots() const = 0;
+    virtual void setFrames(const std::string& text) = 0;  // inputframes
+    virtual std::string frames() const = 0;
+};
+
+// The main window's controls.
+class MainView {
+public:
+    virtual ~MainView() = default;
+
+    // The parameter dialog, created on first use (and after the user has closed it).
+    virtual InputForm& inputForm() = 0;
+    virtual bool hasInputForm() const = 0;
+    virtual void destroyInputForm() = 0;
+
+    // prossstates, the status line.
+    virtual void setStatus(const std::string& text) = 0;
+
+    // datList: one entry per show, the path of its LED file.
+    virtual void addShowEntry(const std::string& path) = 0;
+    virtual void removeShowEntry(int position) = 0;
+    virtual int showEntryCount() const = 0;
+    virtual std::string showEntry(int position) const = 0;
+    virtual void selectShowEntry(int position) = 0;
+    virtual int selectedShowEntry() const = 0;  // -1: none
+
+    // epprom and size, the used-memory indicator.
+    virtual void setUsedMemoryMaximum(int maximum) = 0;
+    virtual void setUsedMemory(int value, const std::string& sizeText) = 0;
+
+    // ProgressBar, the download progress.
+    virtual void setProgressRange(int minimum, int maximum) = 0;
+    virtual void setProgressValue(int value) = 0;
+    virtual void setProgressVisible(bool visible) = 0;
+
+    // The port group: cbcom, the lamp coms, the button opencom.
+    virtual void setPortEntries(const std::vector<std::string>& entries, int selected) = 0;
+    virtual int portIndex() const = 0;  // list position of cbcom, -1 when the user has typed text
+    virtual void setPortListEnabled(bool enabled) = 0;
+    virtual void setPortTooltips(const std::vector<std::string>& tooltips) = 0;  // one per entry
+    virtual void setLamp(Rgb colour) = 0;
+    virtual void setPortButtonCaption(const std::string& text) = 0;
+
+    // cbrgb. Selecting an entry here may raise the selection event, as a click does.
+    virtual void setColourOrderEntries(const std::vector<std::string>& entries, int selected) = 0;
+    virtual int colourOrderIndex() const = 0;
+    // inputcbspeed.
+    virtual void setFrameTimeEntries(const std::vector<std::string>& entries, int selected) = 0;
+    virtual int frameTimeIndex() const = 0;
+};
+
+}  // namespace pelmora

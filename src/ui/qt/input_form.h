@@ -1,0 +1,64 @@
+#pragma once
+// The parameter dialog inputform: a small window of its own (no owner, not modal) with the two
+// number boxes for dots and frames and the OK button, laid out from its table. It forwards OK,
+// its closing, typed characters and text changes; the numbers stay texts, which the append reads.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+#include <array>
+
+#include "session/events.h"
+#include "session/layout.h"
+#include "session/views.h"
+
+namespace pelmora {
+
+// One number box. A typed character reaches the text only when the session's key filter lets its
+// code in; keys that type nothing (arrows, Delete, Home) pass. Whatever changes the text, the
+// session says what it becomes.
+class NumberBox : public QLineEdit {
+    Q_OBJECT
+public:
+    NumberBox(ControlEvents& events, QWidget* parent);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    bool accepted(const QString& typed) const;
+    void textChangedByAnyone(const QString& text);
+
+    ControlEvents& events_;
+};
+
+class InputFormWindow : public QWidget, public InputForm {
+    Q_OBJECT
+public:
+    explicit InputFormWindow(ControlEvents& events, QWidget* owner = nullptr);
+
+    void show() override;
+    void hide() override;
+    void setCaption(const std::string& text) override;
+    void setDots(const std::string& text) override;
+    std::string dots() const override;
+    void setFrames(const std::string& text) override;
+    std::string frames() const override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* build(const ControlLayout& row);
+
+    ControlEvents& events_;
+    std::array<QWidget*, index(InputControl::count)> built_{};
+    QLabel* caption_ = nullptr;
+    NumberBox* dots_ = nullptr;
+    NumberBox* frames_ = nullptr;
+    QPushButton* ok_ = nullptr;
+};
+
+}  // namespace pelmora
