@@ -2,10 +2,13 @@
 
 #include <QApplication>
 
+#include "ui/embedded_font.h"
+
 namespace pelmora {
 
 QStringList songFamilies() {
     return {
+        embeddedSongFamily(),
         QStringLiteral("宋体"),
         QStringLiteral("SimSun"),
         QStringLiteral("AR PL UMing CN"),
@@ -21,6 +24,7 @@ QStringList songFamilies() {
 }
 
 QFont songFont(qreal pointSize, bool bold) {
+    registerEmbeddedSong();
     QFont font;
     font.setFamilies(songFamilies());
     font.setPointSizeF(pointSize > 0 ? pointSize : defaultPointSize);
