@@ -38,6 +38,7 @@ int main(int argc, char* argv[]) {
     messages.setOwner(&window);
     files.setOwner(&window);
     window.show();
+    pelmora::addLargeIconSizesWhenShown(window);
     pelmora::ExitWhenShown::installIfAsked(window);
     return QApplication::exec();
 }
