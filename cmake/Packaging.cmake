@@ -1,6 +1,6 @@
 # `make package`: a Debian package of the tool, built with CPack from the install rules.
-# Its Depends come from the linked libraries (dpkg-shlibdeps), plus the CJK font, which no library reveals:
-# without it the Chinese texts of the window have nothing to draw with on a bare system.
+# Its Depends come from the linked libraries (dpkg-shlibdeps). The window's texts draw with the font built
+# into the program; the full CJK font is only recommended, for file names with other characters.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pelmora)
@@ -19,7 +19,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Pelmora developers <pelmora@example.com
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-arphic-uming)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-arphic-uming)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The extended description under the synopsis (CPACK_PACKAGE_DESCRIPTION_SUMMARY), lines of at most
 # 80 characters as dpkg shows them.

@@ -41,6 +41,7 @@ int main(int argc, char* argv[]) {
     files.setOwner(&window);
     session.startUp();
     window.show();
+    pelmora::addLargeIconSizesWhenShown(window);
     pelmora::ExitWhenShown::installIfAsked(window);
     return QApplication::exec();
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package: built with CPack from the finished build (nothing is compiled again), unpacked
 # with dpkg -x into a scratch root, it has every file where the menu and the icon theme look, its
-# Depends name the Qt 6 widgets and serial port libraries and the CJK font, and lintian finds no error.
+# Depends name the Qt 6 widgets and serial port libraries, it recommends the CJK font (the window's own
+# font is built in, with its licence beside the docs), and lintian finds no error.
 # usage: deb_package_test.sh BUILD_DIR
 set -euo pipefail
 . "$(dirname "$0")/layout.sh"
@@ -27,7 +28,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Maintainer) =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || fail "Maintainer '$(field Maintainer)'"
 [ "$(field Description | wc -l)" -ge 2 ] || fail "no extended description"
 
-# Depends: the libraries come from dpkg-shlibdeps, the font is added by hand.
+# Depends: the libraries come from dpkg-shlibdeps.
 depends=$(field Depends)
 echo "Depends: $depends"
 IFS=, read -ra items <<<"$depends"
@@ -39,9 +40,12 @@ has() {
     done
     return 1
 }
-for package in libqt6widgets6 libqt6serialport6 fonts-arphic-uming libc6 libstdc++6; do
+for package in libqt6widgets6 libqt6serialport6 libc6 libstdc++6; do
     has "$package" || fail "Depends lacks $package"
 done
+has fonts-arphic-uming && fail "Depends names fonts-arphic-uming: the window's font is built in"
+[ "$(field Recommends)" = fonts-arphic-uming ] || fail "Recommends is '$(field Recommends)'"
+[ -f "$scratch/root/usr/share/doc/pelmora/ARPHICPL.TXT" ] || fail "no licence of the built-in font"
 # shlibdeps puts versions on what it found; a Depends typed by hand would not have them.
 grep -q 'libqt6widgets6 (>= ' <<<"$depends" || fail "libqt6widgets6 has no version: not taken from the build"
 

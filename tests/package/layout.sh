@@ -65,6 +65,9 @@ check_layout() {
         fail "metainfo file name does not match its id" || return 1
 
     [ -f "$prefix/share/doc/pelmora/copyright" ] || fail "no copyright file in share/doc/pelmora" || return 1
+    if [ -n "$with_binary" ]; then
+        [ -f "$prefix/share/doc/pelmora/ARPHICPL.TXT" ] || fail "no licence of the built-in font in share/doc/pelmora" || return 1
+    fi
     [ -f "$prefix/share/man/man1/pelmora.1.gz" ] || fail "no man page in share/man/man1" || return 1
 
     echo "layout of $prefix: menu entry, $found PNG icons + SVG, metainfo, copyright, man page in place"

@@ -102,7 +102,8 @@ TEST_F(MainWindowLayout, EveryControlHasItsKindPlaceTextFontAndColour) {
         EXPECT_DOUBLE_EQ(w->font().pointSizeF(), e.pointSize);
         EXPECT_EQ(w->font().bold(), e.bold);
         EXPECT_EQ(w->font().weight(), e.bold ? QFont::Bold : QFont::Normal);
-        EXPECT_EQ(w->font().families().value(0), QStringLiteral("宋体"));
+        // The built-in Song face first, then the families a system may have.
+        EXPECT_EQ(w->font().families().mid(0, 2), QStringList({"Pelmora Song", "宋体"}));
         if (e.colour.isValid()) {
             const auto role = qobject_cast<QComboBox*>(w) ? QPalette::ButtonText : QPalette::WindowText;
             EXPECT_EQ(w->palette().color(role), e.colour);

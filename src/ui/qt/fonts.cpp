@@ -3,11 +3,13 @@
 #include <QApplication>
 
 #include "session/layout.h"
+#include "ui/qt/embedded_font.h"
 
 namespace pelmora {
 
 QStringList songFamilies() {
     return {
+        embeddedSongFamily(),
         QStringLiteral("宋体"),
         QStringLiteral("SimSun"),
         QStringLiteral("AR PL UMing CN"),
@@ -23,6 +25,7 @@ QStringList songFamilies() {
 }
 
 QFont songFont(qreal pointSize, bool bold) {
+    registerEmbeddedSong();
     QFont font;
     font.setFamilies(songFamilies());
     font.setPointSizeF(pointSize > 0 ? pointSize : defaultPointSize);

@@ -1,7 +1,9 @@
 #pragma once
-// The tool's fonts. The windows ask for "宋体"; where it is not installed (any Linux desktop) the
-// family list falls back to SimSun, then to the Ming-style font our install script brings, then
-// to any other CJK font, so that Chinese never draws as empty boxes.
+// The tool's fonts. The windows ask first for the font built into the program (ui/embedded_font.h),
+// which holds the characters of their own texts; then for "宋体": where it is not installed (any
+// Linux desktop) the family list falls back to SimSun, then to the Ming-style font our install
+// script brings, then to any other CJK font, so that Chinese (in file names too) never draws as
+// empty boxes.
 
 #include <QFont>
 #include <QStringList>
