@@ -4,6 +4,8 @@
 # make demo  - as root: the tool with an emulated controller on a pseudo-terminal, no hardware
 # make test-asan - the whole suite again, built with AddressSanitizer and UBSan (in ASAN_DIR)
 # make fuzz  - the fuzz targets (clang, libFuzzer; in FUZZ_DIR), each for FUZZ_SECONDS
+# make windows - the Windows tool and its tests, cross-built with MinGW-w64 (in WINDOWS_DIR)
+# make test-windows - the Windows tests under Wine (part of make test)
 # make bench - the benchmarks, built in Release (in BENCH_DIR); not part of make test
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -17,8 +19,9 @@ FUZZ_SECONDS ?= 60
 # make test runs every fuzz target this long, so that a broken target fails the test run.
 FUZZ_SMOKE_SECONDS ?= 5
 BENCH_DIR ?= build-bench
+WINDOWS_DIR ?= build-windows
 
-.PHONY: all deps build run test package demo test-asan fuzz fuzz-build bench
+.PHONY: all deps build run test package demo test-asan fuzz fuzz-build bench windows test-windows
 
 all: build
 
@@ -34,6 +37,7 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+	$(MAKE) --no-print-directory test-windows
 	$(MAKE) --no-print-directory test-asan
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS)
 
@@ -45,6 +49,15 @@ test-asan: deps
 		-DPELMORA_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_DIR)
 	ctest --test-dir $(ASAN_DIR) --output-on-failure -j2
+
+# The Windows tests reach the Linux build's controller emulator through a COM link of Wine's.
+windows: deps
+	cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+		-DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DPELMORA_HOST_BUILD=$(abspath $(BUILD_DIR)) $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_DIR)
+
+test-windows: windows
+	scripts/windows-tests $(WINDOWS_DIR)
 
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S fuzz -B $(FUZZ_DIR) -G Ninja

@@ -1,9 +1,8 @@
 #include "led_builder.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 namespace pelmora::testing {
@@ -33,10 +32,30 @@ std::vector<std::uint8_t> makeLedFile(const LedFileSpec& led, const Pixel& pixel
     return bytes;
 }
 
+std::filesystem::path pathOf(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pelmora-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    // A new folder of a random name: create_directory says whether it was this call that made it.
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = base / ("pelmora-test-" + std::to_string(random() % 1000000000000ULL));
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) {
+            std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, error);
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary folder could be made");
 }
 
 TempDir::~TempDir() {
@@ -46,10 +65,10 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-    const auto file = path_ / name;
+    const auto file = path_ / pathOf(name);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return file.string();
+    return utf8Of(file);
 }
 
 }  // namespace pelmora::testing

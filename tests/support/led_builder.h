@@ -30,7 +30,12 @@ std::int32_t strideOf(const LedFileSpec& led);
 // shows with the file's bytes, not with the pixel function.
 std::vector<std::uint8_t> makeLedFile(const LedFileSpec& led, const Pixel& pixel = patternPixel);
 
-// A folder that is removed again with everything in it.
+// A path from UTF-8 text and back, the same on every platform (the tool's paths are UTF-8).
+std::filesystem::path pathOf(const std::string& utf8);
+std::string utf8Of(const std::filesystem::path& path);
+
+// A folder of its own under the system's temporary folder (only its owner may enter it), removed
+// with everything in it at the end.
 class TempDir {
 public:
     TempDir();

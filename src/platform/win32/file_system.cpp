@@ -1,0 +1,78 @@
+#include "platform/file_system.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <limits>
+
+#include "platform/win32/utf.h"
+
+namespace pelmora {
+
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() {
+        if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
+    const std::wstring widePath = toWide(path);
+    if (widePath.empty()) return std::nullopt;
+    // Others may go on reading and writing the file; a folder cannot be opened this way, and a
+    // device or a pipe is refused by its type before anything is read.
+    Handle file(::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE || ::GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        size.QuadPart > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+
+    const auto length = static_cast<std::size_t>(size.QuadPart);
+    std::vector<std::uint8_t> bytes(length);
+    std::size_t done = 0;
+    while (done < length) {
+        const auto want = static_cast<DWORD>(std::min<std::size_t>(length - done, 1u << 20));
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) return std::nullopt;
+        if (got == 0) break;  // the file shrank while we read it
+        done += got;
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+std::string programFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return ".";
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);  // a long path: try again with room for it
+    }
+    const auto slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return ".";
+    // A program at the top of a drive keeps the backslash: "C:" alone names the drive's current folder.
+    const bool driveRoot = slash == 2 && path[1] == L':';
+    return toUtf8(std::wstring_view(path).substr(0, driveRoot ? slash + 1 : slash));
+}
+
+}  // namespace pelmora

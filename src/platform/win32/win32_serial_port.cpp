@@ -1,0 +1,333 @@
+#include "platform/win32/win32_serial_port.h"
+
+#include <algorithm>
+
+#include "platform/win32/utf.h"
+#include "platform/win32/win32_port_directory.h"
+
+namespace pelmora {
+
+namespace {
+
+constexpr UINT receivedMessage = WM_APP + 1;  // wParam: the port's generation
+constexpr UINT lostMessage = WM_APP + 2;
+constexpr wchar_t windowClass[] = L"PelmoraSerialPort";
+
+BYTE parityOf(LineSettings::Parity parity) {
+    switch (parity) {
+        case LineSettings::Parity::even:
+            return EVENPARITY;
+        case LineSettings::Parity::odd:
+            return ODDPARITY;
+        case LineSettings::Parity::mark:
+            return MARKPARITY;
+        case LineSettings::Parity::space:
+            return SPACEPARITY;
+        case LineSettings::Parity::none:
+            break;
+    }
+    return NOPARITY;
+}
+
+BYTE stopBitsOf(LineSettings::StopBits stopBits) {
+    switch (stopBits) {
+        case LineSettings::StopBits::oneAndHalf:
+            return ONE5STOPBITS;
+        case LineSettings::StopBits::two:
+            return TWOSTOPBITS;
+        case LineSettings::StopBits::one:
+            break;
+    }
+    return ONESTOPBIT;
+}
+
+class Event {
+public:
+    Event() : handle_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Event() {
+        if (handle_) ::CloseHandle(handle_);
+    }
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// Waits for an overlapped operation that the call left pending, unless stop is set first; then
+// the operation is cancelled. Returns whether it completed, with the bytes it moved.
+enum class Outcome { done, failed, stopped };
+Outcome finish(HANDLE port, OVERLAPPED& overlapped, HANDLE stop, DWORD& moved) {
+    if (::GetLastError() != ERROR_IO_PENDING) return Outcome::failed;
+    HANDLE waits[2] = {overlapped.hEvent, stop};
+    if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+        ::CancelIoEx(port, &overlapped);
+        ::GetOverlappedResult(port, &overlapped, &moved, TRUE);
+        return Outcome::stopped;
+    }
+    return ::GetOverlappedResult(port, &overlapped, &moved, FALSE) ? Outcome::done : Outcome::failed;
+}
+
+}  // namespace
+
+bool makeLineControl(const LineSettings& settings, DCB& dcb) {
+    if (settings.dataBits < 5 || settings.dataBits > 8 || settings.baudRate < 1) return false;
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = static_cast<DWORD>(settings.baudRate);
+    dcb.ByteSize = static_cast<BYTE>(settings.dataBits);
+    dcb.Parity = parityOf(settings.parity);
+    dcb.StopBits = stopBitsOf(settings.stopBits);
+    dcb.fBinary = TRUE;
+    dcb.fParity = settings.parity != LineSettings::Parity::none;
+    // The controller asks for every chunk: no hardware or software flow control, nothing replaced
+    // or dropped, no stop at a line error.
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fTXContinueOnXoff = TRUE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    return true;
+}
+
+Win32SerialPort::Win32SerialPort() {
+    static const ATOM registered = [] {
+        WNDCLASSEXW cls{};
+        cls.cbSize = sizeof cls;
+        cls.lpfnWndProc = &Win32SerialPort::windowProc;
+        cls.hInstance = ::GetModuleHandleW(nullptr);
+        cls.lpszClassName = windowClass;
+        return ::RegisterClassExW(&cls);
+    }();
+    (void)registered;
+    window_ = ::CreateWindowExW(0, windowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr),
+                                nullptr);
+    if (window_) ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    rearm_ = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+}
+
+Win32SerialPort::~Win32SerialPort() {
+    listener_ = nullptr;
+    close();
+    if (window_) ::DestroyWindow(window_);
+    if (stop_) ::CloseHandle(stop_);
+    if (rearm_) ::CloseHandle(rearm_);
+}
+
+void Win32SerialPort::setListener(Listener* listener) { listener_ = listener; }
+
+void Win32SerialPort::setPortNumber(int number) { portNumber_ = number; }
+
+void Win32SerialPort::setSettings(const LineSettings& settings) { settings_ = settings; }
+
+// A Windows serial port always moves bytes unchanged: there is no text mode to switch off.
+void Win32SerialPort::setRawMode(bool) {}
+
+// The driver's queues, asked for with SetupComm at open.
+void Win32SerialPort::setOutBufferSize(int bytes) { outBufferSize_ = bytes > 0 ? static_cast<DWORD>(bytes) : 0; }
+void Win32SerialPort::setInBufferSize(int bytes) { inBufferSize_ = bytes > 0 ? static_cast<DWORD>(bytes) : 0; }
+
+bool Win32SerialPort::open() {
+    if (port_ != INVALID_HANDLE_VALUE || !window_ || !stop_ || !rearm_) return false;
+    DCB wanted{};
+    if (!makeLineControl(settings_, wanted)) return false;  // refused before the device is touched
+    const std::wstring path = toWide(comDevicePath(portNumber_));
+    if (path.empty()) return false;
+    // Share mode 0: fails with ERROR_ACCESS_DENIED while another program has the port.
+    HANDLE port = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OVERLAPPED, nullptr);
+    if (port == INVALID_HANDLE_VALUE) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    // A read returns at once with whatever is waiting; writes have no time limit.
+    COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 0};
+    const bool ready = ::SetupComm(port, inBufferSize_, outBufferSize_) && ::GetCommState(port, &dcb) &&
+                       makeLineControl(settings_, dcb) && ::SetCommState(port, &dcb) &&
+                       ::SetCommTimeouts(port, &timeouts) && ::SetCommMask(port, EV_RXCHAR);
+    if (!ready) {
+        ::CloseHandle(port);
+        return false;
+    }
+    port_ = port;
+    lost_ = false;
+    announced_ = false;
+    stopping_ = false;
+    ::ResetEvent(stop_);
+    ::ResetEvent(rearm_);
+    const unsigned generation = ++generation_;
+    reader_ = std::thread(&Win32SerialPort::readLoop, this, generation);
+    writer_ = std::thread(&Win32SerialPort::writeLoop, this, generation);
+    return true;
+}
+
+void Win32SerialPort::setReadLength(int bytes) { readLength_ = bytes > 0 ? bytes : 0; }
+
+// Bytes that wait while no threshold is set are announced with the next byte after one is set.
+void Win32SerialPort::setReceiveThreshold(int bytes) { receiveThreshold_.store(bytes > 0 ? bytes : 0); }
+
+// Only a threshold of 0 (no transmit event) is used; no transmit event is ever raised.
+void Win32SerialPort::setSendThreshold(int) {}
+
+void Win32SerialPort::close() {
+    lost_ = false;
+    announced_ = false;
+    if (port_ == INVALID_HANDLE_VALUE) return;
+    ::SetEvent(stop_);
+    {
+        std::lock_guard lock(writeMutex_);
+        stopping_ = true;
+    }
+    writeWake_.notify_all();
+    if (reader_.joinable()) reader_.join();
+    if (writer_.joinable()) writer_.join();
+    ::CloseHandle(port_);
+    port_ = INVALID_HANDLE_VALUE;
+    ++generation_;  // what the threads posted before they ended is not for the next port
+    std::lock_guard lock(writeMutex_);
+    writes_.clear();
+}
+
+bool Win32SerialPort::isOpen() const { return port_ != INVALID_HANDLE_VALUE; }
+
+bool Win32SerialPort::write(std::span<const std::uint8_t> bytes) {
+    if (port_ == INVALID_HANDLE_VALUE || lost_) return false;
+    if (bytes.empty()) return true;
+    {
+        std::lock_guard lock(writeMutex_);
+        writes_.emplace_back(bytes.begin(), bytes.end());
+    }
+    writeWake_.notify_one();
+    return true;
+}
+
+std::vector<std::uint8_t> Win32SerialPort::readAll() {
+    if (port_ == INVALID_HANDLE_VALUE || lost_) return {};
+    const bool rearm = announced_;
+    announced_ = false;
+    std::vector<std::uint8_t> bytes;
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!::ClearCommError(port_, &errors, &status)) {
+        post(lostMessage, generation_);
+        return {};
+    }
+    DWORD want = status.cbInQue;
+    if (readLength_ > 0) want = std::min(want, static_cast<DWORD>(readLength_));
+    if (want > 0) {
+        Event done;
+        OVERLAPPED overlapped{};
+        overlapped.hEvent = done.get();
+        bytes.resize(want);
+        DWORD got = 0;
+        // The bytes are already waiting and the read timeouts return at once, so this does not block.
+        if (!::ReadFile(port_, bytes.data(), want, &got, &overlapped) &&
+            (::GetLastError() != ERROR_IO_PENDING || !::GetOverlappedResult(port_, &overlapped, &got, TRUE))) {
+            post(lostMessage, generation_);
+            return {};
+        }
+        bytes.resize(got);
+    }
+    if (rearm) ::SetEvent(rearm_);
+    return bytes;
+}
+
+void Win32SerialPort::post(UINT message, unsigned generation) {
+    ::PostMessageW(window_, message, static_cast<WPARAM>(generation), 0);
+}
+
+LRESULT CALLBACK Win32SerialPort::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* port = reinterpret_cast<Win32SerialPort*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (port && message == receivedMessage) {
+        port->onReceived(wParam);
+        return 0;
+    }
+    if (port && message == lostMessage) {
+        port->onLost(wParam);
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Win32SerialPort::onReceived(WPARAM generation) {
+    if (generation != generation_ || port_ == INVALID_HANDLE_VALUE || lost_) return;
+    announced_ = true;
+    // The listener reads (readAll), which lets the reader thread wait for more.
+    if (listener_) listener_->commEvent(receiveEvent);
+}
+
+void Win32SerialPort::onLost(WPARAM generation) {
+    if (generation != generation_ || port_ == INVALID_HANDLE_VALUE || lost_) return;
+    lost_ = true;
+    // The listener runs its close sequence on a port that still reads as open; whatever it does,
+    // the port is closed afterwards.
+    if (listener_) listener_->portLost();
+    close();
+}
+
+// Announces waiting bytes, one message at a time: after each it waits until the user-interface
+// thread has read. Any failure of the line ends the thread and reports the port lost.
+void Win32SerialPort::readLoop(unsigned generation) {
+    Event signalled;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = signalled.get();
+    for (;;) {
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!::ClearCommError(port_, &errors, &status)) break;
+        const int threshold = receiveThreshold_.load();
+        if (threshold > 0 && status.cbInQue >= static_cast<DWORD>(threshold)) {
+            post(receivedMessage, generation);
+            HANDLE waits[2] = {rearm_, stop_};
+            if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) return;
+            continue;
+        }
+        DWORD mask = 0, ignored = 0;
+        ::ResetEvent(overlapped.hEvent);
+        if (!::WaitCommEvent(port_, &mask, &overlapped)) {
+            const Outcome outcome = finish(port_, overlapped, stop_, ignored);
+            if (outcome == Outcome::stopped) return;
+            if (outcome == Outcome::failed) break;
+        }
+        // A mask of 0: the event mask changed under the wait; look again.
+        if (::WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) return;
+    }
+    if (::WaitForSingleObject(stop_, 0) != WAIT_OBJECT_0) post(lostMessage, generation);
+}
+
+// Hands the buffers to the driver oldest first, each kept until its write has completed.
+void Win32SerialPort::writeLoop(unsigned generation) {
+    Event signalled;
+    for (;;) {
+        std::vector<std::uint8_t>* buffer = nullptr;
+        {
+            std::unique_lock lock(writeMutex_);
+            writeWake_.wait(lock, [&] { return stopping_ || !writes_.empty(); });
+            if (stopping_) return;
+            buffer = &writes_.front();  // stays in place while others are queued behind it
+        }
+        OVERLAPPED overlapped{};
+        overlapped.hEvent = signalled.get();
+        ::ResetEvent(overlapped.hEvent);
+        const auto size = static_cast<DWORD>(buffer->size());
+        DWORD written = 0;
+        Outcome outcome = Outcome::done;
+        if (!::WriteFile(port_, buffer->data(), size, &written, &overlapped))
+            outcome = finish(port_, overlapped, stop_, written);
+        if (outcome == Outcome::stopped) return;
+        if (outcome == Outcome::failed || written != size) {
+            post(lostMessage, generation);
+            return;
+        }
+        std::lock_guard lock(writeMutex_);
+        writes_.pop_front();
+    }
+}
+
+}  // namespace pelmora

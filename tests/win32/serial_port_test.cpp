@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "platform/win32/win32_serial_port.h"
+
+namespace pelmora {
+namespace {
+
+using P = LineSettings::Parity;
+using S = LineSettings::StopBits;
+
+TEST(MakeLineControl, SetsTheLineBinaryWithoutFlowControlAndDtrRtsRaised) {
+    struct Case {
+        LineSettings settings;
+        bool accepted;
+        BYTE parity = NOPARITY, stopBits = ONESTOPBIT;
+    };
+    const std::vector<Case> cases = {
+        {{115200, 8, P::none, S::one}, true},
+        {{9600, 7, P::even, S::two}, true, EVENPARITY, TWOSTOPBITS},
+        {{1200, 5, P::odd, S::oneAndHalf}, true, ODDPARITY, ONE5STOPBITS},
+        {{300, 6, P::mark, S::one}, true, MARKPARITY},
+        {{300, 6, P::space, S::one}, true, SPACEPARITY},
+        {{115200, 9, P::none, S::one}, false},
+        {{115200, 4, P::none, S::one}, false},
+        {{0, 8, P::none, S::one}, false},
+        {{-5, 8, P::none, S::one}, false},
+    };
+    for (const Case& c : cases) {
+        DCB dcb{};
+        // What a driver may have left set from an earlier program.
+        dcb.fOutxCtsFlow = dcb.fOutxDsrFlow = dcb.fOutX = dcb.fInX = dcb.fNull = dcb.fAbortOnError = TRUE;
+        dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
+        dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
+        ASSERT_EQ(makeLineControl(c.settings, dcb), c.accepted) << c.settings.baudRate << " " << c.settings.dataBits;
+        if (!c.accepted) continue;
+        EXPECT_EQ(dcb.DCBlength, sizeof(DCB));
+        EXPECT_EQ(dcb.BaudRate, static_cast<DWORD>(c.settings.baudRate));
+        EXPECT_EQ(dcb.ByteSize, c.settings.dataBits);
+        EXPECT_EQ(dcb.Parity, c.parity);
+        EXPECT_EQ(dcb.StopBits, c.stopBits);
+        EXPECT_EQ(dcb.fParity, c.parity != NOPARITY);
+        EXPECT_TRUE(dcb.fBinary);
+        EXPECT_FALSE(dcb.fOutxCtsFlow || dcb.fOutxDsrFlow || dcb.fDsrSensitivity || dcb.fOutX || dcb.fInX);
+        EXPECT_FALSE(dcb.fNull || dcb.fErrorChar || dcb.fAbortOnError);
+        EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_ENABLE));
+        EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_ENABLE));
+    }
+}
+
+TEST(Win32SerialPort, OpenFailsForPortZeroANumberWithoutADeviceAndImpossibleSettings) {
+    Win32SerialPort port;
+    port.setSettings({115200, 8, P::none, S::one});
+    port.setPortNumber(0);
+    EXPECT_FALSE(port.open());
+    port.setPortNumber(250);  // nothing links COM250 in the test prefix
+    EXPECT_FALSE(port.open());
+    port.setSettings({115200, 9, P::none, S::one});
+    EXPECT_FALSE(port.open());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.write(std::vector<std::uint8_t>{0x41}));
+    EXPECT_TRUE(port.readAll().empty());
+    port.close();  // closing a closed port does nothing
+    EXPECT_EQ(port.handle(), INVALID_HANDLE_VALUE);
+}
+
+}  // namespace
+}  // namespace pelmora
