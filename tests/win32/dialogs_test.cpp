@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-#include <shellapi.h>
-
+// windows.h and the dialog headers come with the seam's own header, in the order they need.
 #include "platform/win32/win32_dialogs.h"
+//
+#include <gtest/gtest.h>
 
 namespace pelmora {
 namespace {

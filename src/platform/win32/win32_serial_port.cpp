@@ -111,6 +111,7 @@ Win32SerialPort::Win32SerialPort() {
     if (window_) ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     rearm_ = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    readDone_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
 Win32SerialPort::~Win32SerialPort() {
@@ -119,6 +120,7 @@ Win32SerialPort::~Win32SerialPort() {
     if (window_) ::DestroyWindow(window_);
     if (stop_) ::CloseHandle(stop_);
     if (rearm_) ::CloseHandle(rearm_);
+    if (readDone_) ::CloseHandle(readDone_);
 }
 
 void Win32SerialPort::setListener(Listener* listener) { listener_ = listener; }
@@ -135,15 +137,27 @@ void Win32SerialPort::setOutBufferSize(int bytes) { outBufferSize_ = bytes > 0 ?
 void Win32SerialPort::setInBufferSize(int bytes) { inBufferSize_ = bytes > 0 ? static_cast<DWORD>(bytes) : 0; }
 
 bool Win32SerialPort::open() {
-    if (port_ != INVALID_HANDLE_VALUE || !window_ || !stop_ || !rearm_) return false;
+    if (port_ != INVALID_HANDLE_VALUE || !window_ || !stop_ || !rearm_ || !readDone_) return false;
     DCB wanted{};
     if (!makeLineControl(settings_, wanted)) return false;  // refused before the device is touched
     const std::wstring path = toWide(comDevicePath(portNumber_));
     if (path.empty()) return false;
-    // Share mode 0: fails with ERROR_ACCESS_DENIED while another program has the port.
+    // Share mode 0: fails with ERROR_ACCESS_DENIED while another program has the port. Wine lets a
+    // second program open a COM port all the same, so the tool's own programs also claim the
+    // port by name and refuse one that another of them holds.
+    const std::wstring claimName = L"Local\\pelmora-serial-COM" + std::to_wstring(portNumber_);
+    HANDLE claim = ::CreateMutexW(nullptr, FALSE, claimName.c_str());
+    if (!claim) return false;
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(claim);
+        return false;
+    }
     HANDLE port = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OVERLAPPED, nullptr);
-    if (port == INVALID_HANDLE_VALUE) return false;
+    if (port == INVALID_HANDLE_VALUE) {
+        ::CloseHandle(claim);
+        return false;
+    }
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     // A read returns at once with whatever is waiting; writes have no time limit.
@@ -153,9 +167,11 @@ bool Win32SerialPort::open() {
                        ::SetCommTimeouts(port, &timeouts) && ::SetCommMask(port, EV_RXCHAR);
     if (!ready) {
         ::CloseHandle(port);
+        ::CloseHandle(claim);
         return false;
     }
     port_ = port;
+    claim_ = claim;
     lost_ = false;
     announced_ = false;
     stopping_ = false;
@@ -189,9 +205,12 @@ void Win32SerialPort::close() {
     if (writer_.joinable()) writer_.join();
     ::CloseHandle(port_);
     port_ = INVALID_HANDLE_VALUE;
+    ::CloseHandle(claim_);
+    claim_ = nullptr;
     ++generation_;  // what the threads posted before they ended is not for the next port
     std::lock_guard lock(writeMutex_);
     writes_.clear();
+    received_.clear();
 }
 
 bool Win32SerialPort::isOpen() const { return port_ != INVALID_HANDLE_VALUE; }
@@ -212,30 +231,42 @@ std::vector<std::uint8_t> Win32SerialPort::readAll() {
     const bool rearm = announced_;
     announced_ = false;
     std::vector<std::uint8_t> bytes;
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (!::ClearCommError(port_, &errors, &status)) {
-        post(lostMessage, generation_);
-        return {};
-    }
-    DWORD want = status.cbInQue;
-    if (readLength_ > 0) want = std::min(want, static_cast<DWORD>(readLength_));
-    if (want > 0) {
-        Event done;
-        OVERLAPPED overlapped{};
-        overlapped.hEvent = done.get();
-        bytes.resize(want);
-        DWORD got = 0;
-        // The bytes are already waiting and the read timeouts return at once, so this does not block.
-        if (!::ReadFile(port_, bytes.data(), want, &got, &overlapped) &&
-            (::GetLastError() != ERROR_IO_PENDING || !::GetOverlappedResult(port_, &overlapped, &got, TRUE))) {
+    {
+        std::lock_guard lock(readMutex_);
+        // What the reader thread took, and what has come since.
+        if (!takeWaiting(readDone_)) {
             post(lostMessage, generation_);
             return {};
         }
-        bytes.resize(got);
+        const std::size_t n =
+            readLength_ > 0 ? std::min(received_.size(), static_cast<std::size_t>(readLength_)) : received_.size();
+        bytes.assign(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(n));
+        received_.erase(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(n));
     }
     if (rearm) ::SetEvent(rearm_);
     return bytes;
+}
+
+// Moves what the driver holds into received_, up to its limit, without waiting: the bytes are
+// there, and the read timeouts return at once. False when the line is broken (a pulled-out
+// adapter, a far side that hung up): the driver then no longer reports its queue.
+bool Win32SerialPort::takeWaiting(HANDLE event) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!::ClearCommError(port_, &errors, &status)) return false;
+    const std::size_t before = received_.size();
+    const auto want =
+        static_cast<DWORD>(std::min<std::size_t>(status.cbInQue, receivedLimit - std::min(before, receivedLimit)));
+    if (want == 0) return true;
+    received_.resize(before + want);
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event;
+    ::ResetEvent(event);
+    DWORD got = 0;
+    const bool ok = ::ReadFile(port_, received_.data() + before, want, &got, &overlapped) ||
+                    (::GetLastError() == ERROR_IO_PENDING && ::GetOverlappedResult(port_, &overlapped, &got, TRUE));
+    received_.resize(before + (ok ? got : 0));
+    return ok;
 }
 
 void Win32SerialPort::post(UINT message, unsigned generation) {
@@ -271,32 +302,43 @@ void Win32SerialPort::onLost(WPARAM generation) {
     close();
 }
 
-// Announces waiting bytes, one message at a time: after each it waits until the user-interface
-// thread has read. Any failure of the line ends the thread and reports the port lost.
+// Takes the bytes that arrive and announces them, one message at a time: after each it waits
+// until the user-interface thread has read. It waits for bytes with WaitCommEvent; a driver whose
+// waits end at once without an event (Wine's, on a pseudo-terminal) is looked at every
+// millisecond instead. A read that fails ends the thread and reports the port lost.
 void Win32SerialPort::readLoop(unsigned generation) {
     Event signalled;
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = signalled.get();
+    bool driverWaits = true;
     for (;;) {
-        DWORD errors = 0;
-        COMSTAT status{};
-        if (!::ClearCommError(port_, &errors, &status)) break;
+        std::size_t buffered = 0;
+        {
+            std::lock_guard lock(readMutex_);
+            if (!takeWaiting(signalled.get())) break;
+            buffered = received_.size();
+        }
         const int threshold = receiveThreshold_.load();
-        if (threshold > 0 && status.cbInQue >= static_cast<DWORD>(threshold)) {
+        if (threshold > 0 && buffered >= static_cast<std::size_t>(threshold)) {
             post(receivedMessage, generation);
             HANDLE waits[2] = {rearm_, stop_};
             if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) return;
             continue;
         }
+        if (!driverWaits || buffered >= receivedLimit) {
+            if (::WaitForSingleObject(stop_, 1) == WAIT_OBJECT_0) return;
+            continue;
+        }
         DWORD mask = 0, ignored = 0;
-        ::ResetEvent(overlapped.hEvent);
+        ::ResetEvent(signalled.get());
+        OVERLAPPED overlapped{};
+        overlapped.hEvent = signalled.get();
         if (!::WaitCommEvent(port_, &mask, &overlapped)) {
             const Outcome outcome = finish(port_, overlapped, stop_, ignored);
             if (outcome == Outcome::stopped) return;
-            if (outcome == Outcome::failed) break;
+            if (outcome == Outcome::failed) mask = 0;
         }
-        // A mask of 0: the event mask changed under the wait; look again.
-        if (::WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) return;
+        // A wait that failed, or ended with no event: either the line is broken, which the next
+        // read shows, or this driver's waits do not work.
+        if ((mask & EV_RXCHAR) == 0) driverWaits = false;
     }
     if (::WaitForSingleObject(stop_, 0) != WAIT_OBJECT_0) post(lostMessage, generation);
 }

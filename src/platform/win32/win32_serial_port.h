@@ -2,13 +2,13 @@
 // The serial port seam on the Win32 communications API. COMn is opened as \\.\COMn, exclusively,
 // for overlapped I/O.
 //
-// A reader thread waits for received bytes (WaitCommEvent with EV_RXCHAR) and posts one message to
-// a message-only window of this object's; the user-interface thread turns it into the listener's
-// event code 2. The thread waits again only once the user-interface thread has read, so a line
-// that floods cannot fill the message queue. A writer thread hands the buffers to the driver in
-// the order they were written and keeps each until its write has completed: write() never waits.
-// The first failure of a wait, a read or a write (an adapter pulled out) closes the port and is
-// reported once through portLost.
+// A reader thread waits for received bytes (WaitCommEvent with EV_RXCHAR), takes them from the
+// driver and posts one message to a message-only window of this object's; the user-interface
+// thread turns it into the listener's event code 2, and a read returns every byte waiting. The
+// thread waits again only once the user-interface thread has read, and holds at most 4 KiB, so a
+// line that floods can fill neither the message queue nor the memory. A writer thread hands the buffers to the driver
+// in the order they were written and keeps each until its write has completed: write() never waits. The first failure
+// of a wait, a read or a write (an adapter pulled out) closes the port and is reported once through portLost.
 
 #include <windows.h>
 
@@ -61,13 +61,20 @@ private:
     void readLoop(unsigned generation);
     void writeLoop(unsigned generation);
     void post(UINT message, unsigned generation);
+    bool takeWaiting(HANDLE event);  // with readMutex_ held
 
     HWND window_ = nullptr;
     HANDLE port_ = INVALID_HANDLE_VALUE;
-    HANDLE stop_ = nullptr;   // manual reset: the threads end
-    HANDLE rearm_ = nullptr;  // auto reset: the user-interface thread has read, wait again
+    HANDLE claim_ = nullptr;     // the named mutex by which the tool's programs claim this COM number
+    HANDLE stop_ = nullptr;      // manual reset: the threads end
+    HANDLE rearm_ = nullptr;     // auto reset: the user-interface thread has read, wait again
+    HANDLE readDone_ = nullptr;  // the user-interface thread's reads complete on this
     std::thread reader_, writer_;
     unsigned generation_ = 0;  // messages of a port closed since are ignored
+
+    static constexpr std::size_t receivedLimit = 4096;
+    std::mutex readMutex_;
+    std::vector<std::uint8_t> received_;  // taken from the driver, not yet read
 
     std::mutex writeMutex_;
     std::condition_variable writeWake_;
