@@ -2,6 +2,7 @@
 // Which device each COM number reaches on this system, for opening a port and for the tooltips
 // of the port list. Each platform has its own rule (see posix/ and win32/).
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,20 @@ struct PortDevice {
     std::string description;  // a name for people ("USB-SERIAL CH340 (COM3)"), or the path
     bool permitted = true;    // false: the device is there but this user may not open it
 };
+
+// "COM3" -> 3: COM in any letter case followed by a number from 1 to 255 without leading zeros;
+// 0 for anything else.
+inline int comNumberOf(const std::string& name) {
+    if (name.size() < 4 || name.size() > 6) return 0;
+    for (std::size_t i = 0; i < 3; ++i)
+        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
+    int number = 0;
+    for (std::size_t i = 3; i < name.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return 0;
+        number = number * 10 + (name[i] - '0');
+    }
+    return name[3] == '0' || number > 255 ? 0 : number;
+}
 
 class PortDirectory {
 public:

@@ -6,7 +6,6 @@
 #include <devguid.h>
 #include <setupapi.h>
 
-#include <cctype>
 #include <memory>
 
 #include "platform/win32/utf.h"
@@ -15,18 +14,6 @@ namespace pelmora {
 
 std::string comDevicePath(int portNumber) {
     return portNumber < 1 ? std::string() : "\\\\.\\COM" + std::to_string(portNumber);
-}
-
-int comNumberOf(const std::string& name) {
-    if (name.size() < 4 || name.size() > 6) return 0;  // COM1 .. COM255
-    for (std::size_t i = 0; i < 3; ++i)
-        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
-    int number = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return 0;
-        number = number * 10 + (name[i] - '0');
-    }
-    return name[3] == '0' || number > 255 ? 0 : number;
 }
 
 std::vector<PortDevice> describeComPorts(const ComPortNames& names, int count) {

@@ -15,9 +15,6 @@ namespace pelmora {
 // The device path that opens COMn, n from 1.
 std::string comDevicePath(int portNumber);
 
-// "COM3" -> 3; 0 for anything that is not COM followed by a number from 1 (any letter case).
-int comNumberOf(const std::string& name);
-
 // What the system said of its ports, by COM number.
 struct ComPortNames {
     std::map<int, std::string> friendlyNames;  // from SetupAPI: "USB-SERIAL CH340 (COM3)"

@@ -1,0 +1,66 @@
+#pragma once
+// pelmora-send, the command-line uploader: its arguments, the shows it builds from them with the
+// window's own rules, and one download driven by the same handshake. No I/O here: the program
+// around it reads the files, opens the port and runs the event loop.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "download/handshake.h"
+#include "show/show_table.h"
+
+namespace pelmora {
+
+// What the command's exit status says.
+enum class SendStatus {
+    done = 0,     // the controller answered with its completion byte
+    refused = 1,  // bad arguments, or a file the window would refuse
+    noPort = 2,   // the port cannot be opened
+    silent = 3,   // the controller stayed silent past the timeout, or the line was lost
+};
+
+struct ShowArgument {
+    std::string path;
+    std::optional<std::int64_t> dots, frames;  // FILE@DOTSxFRAMES; otherwise the dialog's presets
+};
+
+struct SendOptions {
+    std::vector<ShowArgument> shows;
+    std::string port;  // "COM3", a device path, or "" for the one device present
+    int order = 0;     // row of the colour-order table
+    int frameTimeMs = 50;
+    int timeoutSeconds = 5;
+    std::string imagePath;  // "-": standard output
+    bool dryRun = false, waitPort = false, listPorts = false, quiet = false, help = false, version = false;
+    int frameTimeCode() const { return frameTimeMs / 10; }  // the list position of inputcbspeed plus 1
+};
+
+struct ParsedArguments {
+    std::optional<SendOptions> options;
+    std::string error;  // for bad arguments, in the command's words
+};
+
+// args without the program's name. `exists` says whether a path names an existing file, so that
+// a file with an "@" in its name is taken whole.
+ParsedArguments parseSendArguments(const std::vector<std::string>& args,
+                                   const std::function<bool(const std::string&)>& exists);
+
+std::string sendUsage();
+
+// The shows of the arguments in a table, as the window would import them one after another with
+// the numbers typed in its dialog; or the window's message for the first one it would refuse.
+struct PreparedShows {
+    std::optional<MemoryImage> image;
+    std::string error;
+};
+PreparedShows prepareShows(const SendOptions& options,
+                           const std::function<std::optional<std::vector<std::uint8_t>>(const std::string&)>& read);
+
+// The controller's memory image as --image writes it: the 38-byte header, then the pixel data.
+std::vector<std::uint8_t> imageBytes(const MemoryImage& image);
+
+}  // namespace pelmora

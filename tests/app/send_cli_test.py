@@ -1,0 +1,118 @@
+#!/usr/bin/env python3
+"""pelmora-send over a pseudo-terminal, as a script runs it: exit status, messages, bytes.
+
+  full      five shows that fill the controller's 60378 bytes, to the controller emulator:
+            exit 0, the emulator's image byte-equal to one built here from the files alone,
+            and --image writes the same bytes
+  silent    a controller that never answers: exit 3 once --timeout has passed
+  missing   a port that does not exist: exit 2
+  capacity  shows beyond the capacity: exit 1 with the window's text, and no port opened
+"""
+
+import argparse
+import os
+import pty
+import random
+import subprocess
+import sys
+import tempfile
+import tty
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "realwindow"))
+import realwindow_test as builder  # noqa: E402  the LED files and the expected image, from the format
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print(f"FAIL: {what}")
+
+
+def run(send, *args, timeout=60):
+    return subprocess.run([send, *args], capture_output=True, timeout=timeout)
+
+
+def case_full(send, emulator, folder):
+    rng = random.Random(15)
+    # Four shows of 100 dots and 40 frames, and one of 2063 dots and 2 frames (13 sectors a
+    # frame): 4 * 12000 + 12378 = 60378 bytes.
+    shows = []
+    for i in range(4):
+        show = builder.make_led_file(os.path.join(folder, f"show{i}.led"), 100, 40, 0, rng)
+        shows.append(dict(show, dots=100, frames=40))
+    last = builder.make_led_file(os.path.join(folder, "末尾 @节目.led"), 2063, 2, 12, rng)
+    shows.append(dict(last, dots=2063, frames=2))
+    expected = builder.memory_image(shows, 2, 10)  # GRB, 100 ms a frame
+    received = os.path.join(folder, "received.img")
+    written = os.path.join(folder, "written.img")
+    controller = subprocess.Popen([emulator, "--out", received, "--paced"], stdout=subprocess.PIPE, text=True)
+    device = controller.stdout.readline().strip()
+    try:
+        result = run(send, "-p", device, "-o", "GRB", "-t", "100", "--image", written,
+                     *[s["path"] for s in shows[:4]], f"{shows[4]['path']}@2063x2")
+        controller.wait(timeout=30)
+    finally:
+        if controller.poll() is None:
+            controller.kill()
+        log = controller.stdout.read()
+    check(result.returncode == 0, f"full: exit {result.returncode}: {result.stderr.decode()}")
+    check("所有数据已经发送到控制器中." in result.stderr.decode(), "full: no completion message")
+    check("块 15 / 15" in result.stderr.decode(), "full: no progress line for chunk 15 of 15")
+    check(" 15 chunks, 0 unexpected bytes" in log, f"full: the emulator saw {log}")
+    with open(received, "rb") as f:
+        got = f.read()
+    with open(written, "rb") as f:
+        image = f.read()
+    check(len(expected) == 38 + 60378, "full: the shows do not fill the capacity")
+    check(got == expected, "full: " + builder.describe_difference(got, expected) if got != expected else "")
+    check(image == expected, "full: --image differs from the expected image")
+
+
+def case_silent(send, folder):
+    master, slave = pty.openpty()
+    tty.setraw(slave)
+    rng = random.Random(1)
+    show = builder.make_led_file(os.path.join(folder, "quiet.led"), 10, 2, 0, rng)
+    result = run(send, "-p", os.ttyname(slave), "--timeout", "1", show["path"])
+    taken = os.read(master, 4096)
+    os.close(master)
+    os.close(slave)
+    check(result.returncode == 3, f"silent: exit {result.returncode}: {result.stderr.decode()}")
+    check(taken == b"\x41", f"silent: wrote {taken!r}; only the start byte may go out unasked")
+
+
+def case_missing(send, folder):
+    rng = random.Random(2)
+    show = builder.make_led_file(os.path.join(folder, "any.led"), 10, 2, 0, rng)
+    result = run(send, "-p", os.path.join(folder, "ttyUSB99"), show["path"])
+    check(result.returncode == 2, f"missing: exit {result.returncode}")
+    check("不存在该串口,请重新选择." in result.stderr.decode(), "missing: not the port message")
+
+
+def case_capacity(send, folder):
+    rng = random.Random(3)
+    show = builder.make_led_file(os.path.join(folder, "big.led"), 1000, 21, 5, rng)  # 63000 bytes
+    result = run(send, "-p", os.path.join(folder, "never-opened"), show["path"])
+    check(result.returncode == 1, f"capacity: exit {result.returncode}")
+    check("文件长度超出了控制器的容量." in result.stderr.decode(), "capacity: not the window's text")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--send", required=True)
+    parser.add_argument("--emulator", required=True)
+    args = parser.parse_args()
+    with tempfile.TemporaryDirectory(prefix="pelmora-send-") as folder:
+        case_full(args.send, args.emulator, folder)
+        case_silent(args.send, folder)
+        case_missing(args.send, folder)
+        case_capacity(args.send, folder)
+    failures[:] = [f for f in failures if f]
+    print("PASS" if not failures else f"{len(failures)} failures")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
