@@ -37,8 +37,11 @@ def link(prefix, number, target):
 
 def run_test(args, name, number, env=None, timeout=300):
     environment = dict(os.environ, PELMORA_WINE_COM=str(number), **(env or {}))
-    return subprocess.run([args.wine_run, args.prefix, args.exe, f"--gtest_filter={name}"],
-                          env=environment, capture_output=True, text=True, timeout=timeout)
+    command = [args.wine_run, args.prefix, args.exe, f"--gtest_filter={name}"]
+    try:
+        return subprocess.run(command, env=environment, capture_output=True, text=True, timeout=timeout)
+    except subprocess.TimeoutExpired as hung:
+        return subprocess.CompletedProcess(command, -1, str(hung.stdout or ""), f"hung for {timeout} s")
 
 
 def passed(result, name):
@@ -96,7 +99,11 @@ def case_full(args):
                           {"PELMORA_WINE_EXPECTED": "Z:" + expected.replace("/", "\\")})
         ok = passed(result, "full")
         if ok:
-            emulator.wait(timeout=30)  # it ends by itself after one download
+            try:
+                emulator.wait(timeout=30)  # it ends by itself after one download
+            except subprocess.TimeoutExpired:
+                ok = False
+                print("--- full: the emulator did not end after the download")
     finally:
         if emulator.poll() is None:
             emulator.terminate()
@@ -214,7 +221,11 @@ def main():
     failed = []
     for name in args.cases:
         started = time.monotonic()
-        ok = cases[name](args)
+        try:
+            ok = cases[name](args)
+        except (OSError, subprocess.SubprocessError) as error:
+            print(f"--- {name}: {error}")
+            ok = False
         print(f"{name}: {'ok' if ok else 'FAILED'} ({time.monotonic() - started:.1f} s)")
         if not ok:
             failed.append(name)

@@ -61,10 +61,11 @@ enum class Outcome { done, failed, stopped };
 Outcome finish(HANDLE port, OVERLAPPED& overlapped, HANDLE stop, DWORD& moved) {
     if (::GetLastError() != ERROR_IO_PENDING) return Outcome::failed;
     HANDLE waits[2] = {overlapped.hEvent, stop};
-    if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+    const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (woke != WAIT_OBJECT_0) {
         ::CancelIoEx(port, &overlapped);
         ::GetOverlappedResult(port, &overlapped, &moved, TRUE);
-        return Outcome::stopped;
+        return woke == WAIT_OBJECT_0 + 1 ? Outcome::stopped : Outcome::failed;
     }
     return ::GetOverlappedResult(port, &overlapped, &moved, FALSE) ? Outcome::done : Outcome::failed;
 }
@@ -234,10 +235,9 @@ std::vector<std::uint8_t> Win32SerialPort::readAll() {
     {
         std::lock_guard lock(readMutex_);
         // What the reader thread took, and what has come since.
-        if (!takeWaiting(readDone_)) {
-            post(lostMessage, generation_);
-            return {};
-        }
+        // A line that broke still gives up what had arrived before: the controller's last byte
+        // may be among it. The loss is reported after that.
+        if (!takeWaiting(readDone_)) post(lostMessage, generation_);
         const std::size_t n =
             readLength_ > 0 ? std::min(received_.size(), static_cast<std::size_t>(readLength_)) : received_.size();
         bytes.assign(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(n));
@@ -263,8 +263,13 @@ bool Win32SerialPort::takeWaiting(HANDLE event) {
     overlapped.hEvent = event;
     ::ResetEvent(event);
     DWORD got = 0;
-    const bool ok = ::ReadFile(port_, received_.data() + before, want, &got, &overlapped) ||
-                    (::GetLastError() == ERROR_IO_PENDING && ::GetOverlappedResult(port_, &overlapped, &got, TRUE));
+    bool ok = ::ReadFile(port_, received_.data() + before, want, &got, &overlapped);
+    if (!ok && ::GetLastError() == ERROR_IO_PENDING) {
+        // The bytes are there, so the read completes at once; a driver that holds it anyway is
+        // given a second, not the user-interface thread for ever.
+        if (::WaitForSingleObject(event, 1000) != WAIT_OBJECT_0) ::CancelIoEx(port_, &overlapped);
+        ok = ::GetOverlappedResult(port_, &overlapped, &got, TRUE);
+    }
     received_.resize(before + (ok ? got : 0));
     return ok;
 }
@@ -298,8 +303,11 @@ void Win32SerialPort::onLost(WPARAM generation) {
     lost_ = true;
     // The listener runs its close sequence on a port that still reads as open; whatever it does,
     // the port is closed afterwards.
+    // A message box may run its own loop meanwhile, in which the port can be closed and opened
+    // again: only the port that broke is closed here.
+    const unsigned broken = generation_;
     if (listener_) listener_->portLost();
-    close();
+    if (generation_ == broken) close();
 }
 
 // Takes the bytes that arrive and announces them, one message at a time: after each it waits
@@ -320,7 +328,9 @@ void Win32SerialPort::readLoop(unsigned generation) {
         if (threshold > 0 && buffered >= static_cast<std::size_t>(threshold)) {
             post(receivedMessage, generation);
             HANDLE waits[2] = {rearm_, stop_};
-            if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) return;
+            const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+            if (woke == WAIT_OBJECT_0 + 1) return;
+            if (woke != WAIT_OBJECT_0) break;
             continue;
         }
         if (!driverWaits || buffered >= receivedLimit) {
