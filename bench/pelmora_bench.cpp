@@ -7,6 +7,7 @@
 //   latency    a request byte 0x42 written on an unpaced pty to the last byte of its chunk
 //   download   a full table through the emulated controller paced at 115200 8N1, click of comsend
 //              to the completion text, against the time the wire itself needs
+//   send       the same table by pelmora-send, from its start to its exit status, against the wire
 //
 // Start-up runs first, while this program is still small: a child's peak RSS includes what the
 // parent had mapped at the moment of the spawn.
@@ -570,6 +571,57 @@ void benchDownload(const std::string& emulator, int runs) {
         "; image checked byte for byte");
 }
 
+// ---- the command-line uploader against the wire ----
+
+void benchSend(const std::string& send, const std::string& emulator, int runs) {
+    TempDir work;
+    const std::string received = (work.path() / "received.bin").string();
+    const std::string written = (work.path() / "written.bin").string();
+    Child controller = spawn(emulator, {"--paced", "--repeat", "--out", received}, environmentWith({}), false);
+    const auto slave = readLine(controller.out, 5000);
+    if (!slave || slave->rfind("/dev/", 0) != 0) fail("the emulated controller did not start");
+    readLine(controller.out, 5000);  // "controller on ..."
+
+    // Four shows of 100 dots and 40 frames and one of 2063 dots and 2 frames: 60378 bytes.
+    std::vector<std::string> args{"-q", "-p", *slave, "--image", written};
+    for (int i = 0; i < 4; ++i)
+        args.push_back(
+            work.write("show" + std::to_string(i) + ".led", testing::makeLedFile({.dots = 100, .frames = 40})));
+    args.push_back(work.write("last.led", testing::makeLedFile({.dots = 2063, .frames = 2, .sectorsMinusOne = 12})));
+
+    const double wireS = (1.0 + imageHeaderSize + controllerCapacity + 16) * 10 / 115200;
+    std::vector<double> seconds;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        Child run = spawn(send, args, environmentWith({}), true);
+        int status = 0;
+        ::waitpid(run.pid, &status, 0);
+        seconds.push_back(msSince(start) / 1000);
+        ::close(run.out);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fail("pelmora-send did not complete the download");
+        for (std::optional<std::string> line; (line = readLine(controller.out, 2000));)
+            if (line->rfind("download ", 0) == 0) break;
+        std::ifstream got(received, std::ios::binary), sent(written, std::ios::binary);
+        const Bytes image((std::istreambuf_iterator<char>(got)), std::istreambuf_iterator<char>());
+        const Bytes wanted((std::istreambuf_iterator<char>(sent)), std::istreambuf_iterator<char>());
+        if (image.size() != 38u + 60378u || image != wanted)
+            fail("the controller did not receive pelmora-send's image");
+    }
+    ::kill(controller.pid, SIGTERM);
+    ::close(controller.out);
+    ::waitpid(controller.pid, nullptr, 0);
+
+    const double s = median(seconds);
+    addRow("pelmora-send: full table (60378 bytes), median of " + std::to_string(runs), format("%.4f s", s),
+           format("wire %.4f s", wireS), format("%.4fx", s / wireS), "<= 1.01x", s / wireS <= 1.01);
+    std::string each;
+    for (double x : seconds) each += format(" %.4f", x);
+    notes.push_back(
+        "pelmora-send: the whole program, from its start to its exit status 0, against the "
+        "controller-emulator program --paced on a pty; runs (s):" +
+        each + "; image checked byte for byte");
+}
+
 std::string cpuName() {
     std::ifstream cpuinfo("/proc/cpuinfo");
     for (std::string line; std::getline(cpuinfo, line);)
@@ -611,7 +663,8 @@ void printTable() {
 
 int main(int argc, char** argv) {
     using namespace pelmora::bench;
-    std::string tool = PELMORA_BENCH_TOOL, minimal = PELMORA_BENCH_MINIMAL, emulator = PELMORA_BENCH_EMULATOR;
+    std::string tool = PELMORA_BENCH_TOOL, minimal = PELMORA_BENCH_MINIMAL, emulator = PELMORA_BENCH_EMULATOR,
+                send = PELMORA_BENCH_SEND;
     int startRuns = 15, importRuns = 15, requests = 1500, downloadRuns = 3;
     bool quick = false;
     std::string only;
@@ -623,7 +676,7 @@ int main(int argc, char** argv) {
             only = argv[++i];
         } else {
             std::fprintf(stderr,
-                         "usage: pelmora-bench [--quick] [--only start-up|import|latency|download]\n"
+                         "usage: pelmora-bench [--quick] [--only start-up|import|latency|download|send]\n"
                          "  --quick  fewer runs of each figure (for trying the benchmark, not for reporting)\n"
                          "  --only   measure one figure\n");
             return 2;
@@ -662,6 +715,10 @@ int main(int argc, char** argv) {
     if (wanted("download")) {
         std::fprintf(stderr, "download (%d x about 5 s) ...\n", downloadRuns);
         benchDownload(emulator, downloadRuns);
+    }
+    if (wanted("send")) {
+        std::fprintf(stderr, "pelmora-send (%d x about 5 s) ...\n", downloadRuns);
+        benchSend(send, emulator, downloadRuns);
     }
 
     double load[3] = {};

@@ -69,6 +69,10 @@ check_layout() {
         [ -f "$prefix/share/doc/pelmora/ARPHICPL.TXT" ] || fail "no licence of the built-in font in share/doc/pelmora" || return 1
     fi
     [ -f "$prefix/share/man/man1/pelmora.1.gz" ] || fail "no man page in share/man/man1" || return 1
+    [ -f "$prefix/share/man/man1/pelmora-send.1.gz" ] || fail "no man page of pelmora-send in share/man/man1" || return 1
+    if [ -n "$with_binary" ]; then
+        [ -x "$prefix/bin/pelmora-send" ] || fail "no pelmora-send in bin" || return 1
+    fi
 
     echo "layout of $prefix: menu entry, $found PNG icons + SVG, metainfo, copyright, man page in place"
 }

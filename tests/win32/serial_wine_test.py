@@ -11,6 +11,9 @@ this script playing a faulty one), and runs one test of the Windows test program
   busy     a pty nobody answers on; the test program holds the port itself first
   lost     a controller that goes away in the middle of a chunk
   flood    a controller that sends bytes without end
+  send     pelmora-send.exe downloads five shows that fill the controller to the emulator through
+           COM12 (a number that only the \\.\COMn form reaches), byte-equal to an image built
+           here from the files alone
 """
 
 import argparse
@@ -21,7 +24,11 @@ import subprocess
 import sys
 import threading
 import time
+import random
 import tty
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "realwindow"))
+import realwindow_test as builder  # noqa: E402  the LED files and the expected image, from the format
 
 COM = 7
 
@@ -205,6 +212,53 @@ def case_flood(args):
     return passed(result, "flood")
 
 
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def case_send(args):
+    rng = random.Random(12)
+    shows = []
+    for i in range(4):
+        show = builder.make_led_file(os.path.join(args.work, f"show{i}.led"), 100, 40, 0, rng)
+        shows.append(dict(show, dots=100, frames=40))
+    last = builder.make_led_file(os.path.join(args.work, "末尾.led"), 2063, 2, 12, rng)
+    shows.append(dict(last, dots=2063, frames=2))
+    expected = builder.memory_image(shows, 5, 3)  # BGR, 30 ms a frame
+    received = os.path.join(args.work, "send-received.img")
+    written = os.path.join(args.work, "send-written.img")
+    com_link = link(args.prefix, 12, None)
+    emulator = subprocess.Popen([args.emulator, "--link", com_link, "--out", received],
+                                stdout=subprocess.PIPE, text=True)
+    emulator.stdout.readline()
+    emulator.stdout.readline()  # "controller on ...": the link is there
+    command = [args.wine_run, args.prefix, args.send, "-p", "COM12", "-o", "BGR", "-t", "30",
+               "--image", windows_path(written)] + [windows_path(s["path"]) for s in shows]
+    try:
+        result = subprocess.run(command, capture_output=True, timeout=300)
+        emulator.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        print("--- send: hung")
+        return False
+    finally:
+        if emulator.poll() is None:
+            emulator.kill()
+    log = emulator.stdout.read()
+    problems = []
+    if result.returncode != 0:
+        problems.append(f"exit {result.returncode}: {result.stderr.decode(errors='replace')}")
+    if " 15 chunks, 0 unexpected bytes" not in log:
+        problems.append(f"the emulator saw {log}")
+    for name, path in (("the emulator's image", received), ("--image", written)):
+        with open(path, "rb") as f:
+            got = f.read()
+        if got != expected:
+            problems.append(f"{name}: " + builder.describe_difference(got, expected))
+    for problem in problems:
+        print(f"--- send: {problem}")
+    return not problems
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--wine-run", required=True)
@@ -212,12 +266,14 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--emulator", required=True)
     parser.add_argument("--work", required=True)
-    parser.add_argument("cases", nargs="*", default=["full", "missing", "busy", "lost", "flood"])
+    parser.add_argument("--send", required=True, help="pelmora-send.exe")
+    parser.add_argument("cases", nargs="*", default=["full", "missing", "busy", "lost", "flood", "send"])
     args = parser.parse_args()
     os.makedirs(args.work, exist_ok=True)
     # The prefix is made on first use; its dosdevices folder must be there before any link.
     subprocess.run([args.wine_run, args.prefix, args.exe, "--gtest_list_tests"], capture_output=True, check=True)
-    cases = {"full": case_full, "missing": case_missing, "busy": case_busy, "lost": case_lost, "flood": case_flood}
+    cases = {"full": case_full, "missing": case_missing, "busy": case_busy, "lost": case_lost, "flood": case_flood,
+             "send": case_send}
     failed = []
     for name in args.cases:
         started = time.monotonic()
@@ -229,7 +285,7 @@ def main():
         print(f"{name}: {'ok' if ok else 'FAILED'} ({time.monotonic() - started:.1f} s)")
         if not ok:
             failed.append(name)
-    for number in (COM, 8, 9, 10, 11):
+    for number in (COM, 8, 9, 10, 11, 12):
         link(args.prefix, number, None)
     return 1 if failed else 0
 
