@@ -7,6 +7,9 @@
   silent    a controller that never answers: exit 3 once --timeout has passed
   missing   a port that does not exist: exit 2
   capacity  shows beyond the capacity: exit 1 with the window's text, and no port opened
+  wait      --wait-port: started before the controller is plugged in, done once it is
+  dry       --dry-run --image -: the image on standard output, exit 0, no port
+  other     --list-ports, --help and a bad argument
 """
 
 import argparse
@@ -66,7 +69,7 @@ def case_full(send, emulator, folder):
     with open(written, "rb") as f:
         image = f.read()
     check(len(expected) == 38 + 60378, "full: the shows do not fill the capacity")
-    check(got == expected, "full: " + builder.describe_difference(got, expected) if got != expected else "")
+    check(got == expected, "full: " + (builder.describe_difference(got, expected) if got != expected else ""))
     check(image == expected, "full: --image differs from the expected image")
 
 
@@ -99,6 +102,49 @@ def case_capacity(send, folder):
     check("文件长度超出了控制器的容量." in result.stderr.decode(), "capacity: not the window's text")
 
 
+def case_wait(send, emulator, folder):
+    rng = random.Random(4)
+    show = builder.make_led_file(os.path.join(folder, "later.led"), 30, 4, 0, rng)
+    plug = os.path.join(folder, "ttyUSB7")
+    waiting = subprocess.Popen([send, "--wait-port", "-q", "-p", plug, show["path"]], stderr=subprocess.PIPE)
+    try:
+        waiting.wait(timeout=1.5)
+        check(False, "wait: ended before the port was there")
+        return
+    except subprocess.TimeoutExpired:
+        pass
+    controller = subprocess.Popen([emulator, "--link", plug], stdout=subprocess.PIPE, text=True)
+    try:
+        status = waiting.wait(timeout=60)
+    finally:
+        for p in (waiting, controller):
+            if p.poll() is None:
+                p.kill()
+        controller.wait()
+    check(status == 0, f"wait: exit {status}: {waiting.stderr.read().decode()}")
+    check(waiting.stderr.read() == b"", "wait: -q still printed")
+
+
+def case_dry(send, folder):
+    rng = random.Random(5)
+    show = builder.make_led_file(os.path.join(folder, "dry.led"), 40, 3, 1, rng)
+    expected = builder.memory_image([dict(show, dots=40, frames=3)], 0, 5)
+    result = run(send, "--dry-run", "--image", "-", "-p", "/nonexistent/port", show["path"])
+    check(result.returncode == 0, f"dry: exit {result.returncode}: {result.stderr.decode()}")
+    check(result.stdout == expected, "dry: the image on standard output differs")
+
+
+def case_other(send):
+    ports = run(send, "--list-ports")
+    lines = ports.stdout.decode().splitlines()
+    check(ports.returncode == 0 and len(lines) == 16, f"other: --list-ports gave {lines}")
+    check(all(line.startswith(f"COM{n + 1}  ") for n, line in enumerate(lines)), "other: --list-ports lines")
+    usage = run(send, "--help")
+    check(usage.returncode == 0 and "退出状态" in usage.stdout.decode(), "other: --help")
+    bad = run(send, "-t", "55", "a.led")
+    check(bad.returncode == 1 and "每帧时间" in bad.stderr.decode(), f"other: bad frame time gave {bad.returncode}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--send", required=True)
@@ -109,7 +155,9 @@ def main():
         case_silent(args.send, folder)
         case_missing(args.send, folder)
         case_capacity(args.send, folder)
-    failures[:] = [f for f in failures if f]
+        case_wait(args.send, args.emulator, folder)
+        case_dry(args.send, folder)
+        case_other(args.send)
     print("PASS" if not failures else f"{len(failures)} failures")
     return 1 if failures else 0
 

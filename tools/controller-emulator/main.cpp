@@ -258,7 +258,10 @@ void Line::drain() {
         ::tcdrain(fd_);
         return;
     }
-    // The tool has read everything once the slave side's input queue is empty.
+    // The tool has read everything once the slave side's input queue is empty. Bytes written to
+    // the master reach that queue a moment later (the kernel hands them over in its own time), so
+    // an empty queue right after the write says nothing: give them that moment first.
+    ::usleep(50'000);
     int waiting = 0;
     while (Clock::now() < limit && !stopRequested && ::ioctl(slaveFd_, TIOCINQ, &waiting) == 0 && waiting > 0)
         ::usleep(1000);
