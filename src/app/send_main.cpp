@@ -58,13 +58,7 @@ public:
         return (path == "-" ? std::fflush(out) == 0 : std::fclose(out) == 0) && written;
     }
     std::vector<std::string> portList() override {
-        std::vector<std::string> lines;
-        const auto devices = pelmora::PosixPortDirectory().devices(pelmora::portEntryCount);
-        for (std::size_t i = 0; i < devices.size(); ++i)
-            lines.push_back(
-                "COM" + std::to_string(i + 1) + "  " +
-                (devices[i].path.empty() ? std::string(pelmora::texts::noDeviceTooltip) : devices[i].description));
-        return lines;
+        return pelmora::portListLines(pelmora::PosixPortDirectory().devices(pelmora::portEntryCount));
     }
     std::string findPort(const std::string& port, std::string& why) override {
         if (port.empty()) {
@@ -87,17 +81,7 @@ public:
     pelmora::SerialPort* openPort(const std::string& device) override {
         directory_ = std::make_unique<OneDevice>(device);
         port_ = std::make_unique<pelmora::QtSerialPort>(*directory_);
-        auto& port = *port_;
-        port.setPortNumber(1);
-        port.setSettings(pelmora::controllerLine);
-        port.setRawMode(true);
-        port.setOutBufferSize(pelmora::portOutBufferSize);
-        port.setInBufferSize(pelmora::portInBufferSize);
-        if (!port.open()) return nullptr;
-        port.setReadLength(0);
-        port.setReceiveThreshold(1);
-        port.setSendThreshold(0);
-        return &port;
+        return pelmora::openControllerPort(*port_, 1) ? port_.get() : nullptr;
     }
     void pause() override { std::this_thread::sleep_for(std::chrono::milliseconds(200)); }
     std::int64_t nowMs() override { return clock_.elapsed(); }

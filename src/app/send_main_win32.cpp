@@ -51,13 +51,7 @@ public:
         return std::fclose(out) == 0 && written;
     }
     std::vector<std::string> portList() override {
-        std::vector<std::string> lines;
-        const auto devices = pelmora::Win32PortDirectory().devices(pelmora::portEntryCount);
-        for (std::size_t i = 0; i < devices.size(); ++i)
-            lines.push_back(
-                "COM" + std::to_string(i + 1) + "  " +
-                (devices[i].path.empty() ? std::string(pelmora::texts::noDeviceTooltip) : devices[i].description));
-        return lines;
+        return pelmora::portListLines(pelmora::Win32PortDirectory().devices(pelmora::portEntryCount));
     }
     std::string findPort(const std::string& port, std::string& why) override {
         if (port.empty()) {
@@ -79,17 +73,7 @@ public:
     }
     pelmora::SerialPort* openPort(const std::string& device) override {
         port_ = std::make_unique<pelmora::Win32SerialPort>();
-        auto& port = *port_;
-        port.setPortNumber(comNumberOfDevice(device));
-        port.setSettings(pelmora::controllerLine);
-        port.setRawMode(true);
-        port.setOutBufferSize(pelmora::portOutBufferSize);
-        port.setInBufferSize(pelmora::portInBufferSize);
-        if (!port.open()) return nullptr;
-        port.setReadLength(0);
-        port.setReceiveThreshold(1);
-        port.setSendThreshold(0);
-        return &port;
+        return pelmora::openControllerPort(*port_, comNumberOfDevice(device)) ? port_.get() : nullptr;
     }
     void pause() override { ::Sleep(200); }
     std::int64_t nowMs() override { return static_cast<std::int64_t>(::GetTickCount64()); }

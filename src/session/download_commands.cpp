@@ -21,20 +21,24 @@ void Session::togglePort() {
     platform_.messages.show(text(texts::failed), text(texts::noSuchPort), MessageBox::Icon::none);
 }
 
-bool Session::openSequence() {
-    SerialPort& port = platform_.port;
-    const int number = view_.portIndex() + 1;
-    if (number < 1) return false;  // typed text: no entry is selected
-    port.setPortNumber(number);
+bool openControllerPort(SerialPort& port, int portNumber) {
+    port.setPortNumber(portNumber);
     port.setSettings(controllerLine);
     port.setRawMode(true);
     port.setOutBufferSize(portOutBufferSize);
     port.setInBufferSize(portInBufferSize);
     if (!port.open()) return false;
-    view_.setLamp(lampOn);
     port.setReadLength(0);
     port.setReceiveThreshold(1);
     port.setSendThreshold(0);
+    return true;
+}
+
+bool Session::openSequence() {
+    const int number = view_.portIndex() + 1;
+    if (number < 1) return false;  // typed text: no entry is selected
+    if (!openControllerPort(platform_.port, number)) return false;
+    view_.setLamp(lampOn);
     view_.setPortButtonCaption(text(texts::closePort));
     view_.setPortListEnabled(false);
     return true;

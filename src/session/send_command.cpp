@@ -141,6 +141,14 @@ PreparedShows prepareShows(const SendOptions& options,
     return {buildMemoryImage(table, options.frameTimeCode()), {}};
 }
 
+std::vector<std::string> portListLines(const std::vector<PortDevice>& devices) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < devices.size(); ++i)
+        lines.push_back("COM" + std::to_string(i + 1) + "  " +
+                        (devices[i].path.empty() ? std::string(texts::noDeviceTooltip) : devices[i].description));
+    return lines;
+}
+
 std::vector<std::uint8_t> imageBytes(const MemoryImage& image) {
     std::vector<std::uint8_t> bytes(image.sendBuffer.begin(), image.sendBuffer.end());
     bytes.insert(bytes.end(), image.imageBuffer.begin(),

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "download/handshake.h"
+#include "platform/port_directory.h"
 #include "show/show_table.h"
 
 namespace pelmora {
@@ -62,5 +63,8 @@ PreparedShows prepareShows(const SendOptions& options,
 
 // The controller's memory image as --image writes it: the 38-byte header, then the pixel data.
 std::vector<std::uint8_t> imageBytes(const MemoryImage& image);
+
+// The lines of --list-ports: COMn and the device behind it, or the text for none.
+std::vector<std::string> portListLines(const std::vector<PortDevice>& devices);
 
 }  // namespace pelmora
