@@ -26,7 +26,8 @@ TEST(OpenFileNameCall, GivesTheDialogExactlyTheOpenCommandsSettings) {
     const OPENFILENAMEW& p = call.parameters();
     EXPECT_EQ(p.lStructSize, sizeof(OPENFILENAMEW));
     EXPECT_EQ(p.hwndOwner, owner);
-    EXPECT_EQ(std::wstring(p.lpstrFilter, 26), std::wstring(L"dat files (*.led)\0*.led\0\0", 26));
+    // The description, its NUL, the pattern, its NUL and the closing NUL: 25 characters.
+    EXPECT_EQ(std::wstring(p.lpstrFilter, 25), std::wstring(L"dat files (*.led)\0*.led\0\0", 25));
     EXPECT_EQ(p.nFilterIndex, 1u);
     EXPECT_EQ(p.Flags, static_cast<DWORD>(OFN_EXPLORER | OFN_ALLOWMULTISELECT));
     EXPECT_EQ(std::wstring(p.lpstrInitialDir), L"C:\\Program Files\\\u53d1\u9001\u8f6f\u4ef6");
