@@ -72,7 +72,7 @@ def steps(run, desktop, build):
 
     tool = rw.Tool(desktop, None)
     tool.process = demo.process
-    tool.window = desktop.wait_window(rw.TITLE, "the demo starting the tool")
+    tool.window = desktop.wait_window(rw.TITLE, "the demo starting the tool", alive=tool.alive)
 
     d = desktop
     for path in samples:
@@ -138,6 +138,7 @@ def main():
         return rw.SKIP
     except (rw.Failure, subprocess.TimeoutExpired, subprocess.CalledProcessError) as failure:
         rw.log(f"FAIL: {failure}")
+        rw.show_logs(out)
         return 1
     finally:
         run.cleanup()

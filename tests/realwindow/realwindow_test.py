@@ -214,7 +214,9 @@ def start_xvfb(run):
     read_fd, write_fd = os.pipe()
     p = run.start(
         "Xvfb",
-        [xvfb, "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        # -noreset: an X server resets when its last client leaves, and refuses whoever connects
+        # meanwhile; here xdotool comes and goes while the tool starts.
+        [xvfb, "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
         pass_fds=(write_fd,),
         stdout=subprocess.DEVNULL,
         stderr=open(os.path.join(run.out_dir, "xvfb.log"), "w"),
@@ -254,15 +256,29 @@ class Desktop:
         args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", "^" + re.escape(title) + "$"]
         return [int(w) for w in self.xdotool(*args).split()]
 
-    def wait_window(self, title, what):
+    def wait_window(self, title, what, alive=None):
+        """The first visible window with this title; alive, when given, raises once the program
+        that should show it has exited."""
         deadline = time.monotonic() + WAIT
         while time.monotonic() < deadline:
             self.fail_on_message_box()
             found = self.windows(title)
             if found:
                 return found[0]
+            if alive:
+                alive()
             time.sleep(0.1)
-        raise Failure(f"{what}: no window titled {title!r} appeared")
+        raise Failure(f"{what}: no window titled {title!r} appeared; {self.describe_screen(what)}")
+
+    def describe_screen(self, what):
+        """The titles on the screen and a screenshot, for a failure's message."""
+        try:
+            windows = self.xdotool("search", "--name", ".").split()
+            titles = sorted({self.xdotool("getwindowname", w).strip() for w in windows} - {""})
+            path = self.screenshot("no-" + re.sub(r"\W+", "-", what))
+            return f"windows with a title: {titles} (see {path})"
+        except (Failure, subprocess.SubprocessError) as e:
+            return f"the screen could not be read: {e}"
 
     def wait_gone(self, title, what):
         deadline = time.monotonic() + WAIT
@@ -362,7 +378,7 @@ class Tool:
         self.process = self.desktop.run.start(
             "tool", [self.binary], cwd=cwd, env=env, stdout=log_file, stderr=subprocess.STDOUT
         )
-        self.window = self.desktop.wait_window(TITLE, "start-up")
+        self.window = self.desktop.wait_window(TITLE, "start-up", alive=self.alive)
         log(f"main window {self.window} at {self.desktop.origin(self.window)}")
 
     def alive(self):
@@ -527,9 +543,21 @@ def main():
         return SKIP
     except (Failure, subprocess.TimeoutExpired, subprocess.CalledProcessError) as failure:
         log(f"FAIL: {failure}")
+        show_logs(args.out)
         return 1
     finally:
         run.cleanup()
+
+
+def show_logs(out_dir, lines=40):
+    """The end of every log the run wrote, so that a failure far away can be read from its output."""
+    for name in sorted(os.listdir(out_dir)):
+        if name.endswith(".log"):
+            with open(os.path.join(out_dir, name), errors="replace") as f:
+                tail = f.read().splitlines()[-lines:]
+            log(f"--- {name} ({len(tail)} last lines)")
+            for line in tail:
+                log("    " + line)
 
 
 def steps(run, desktop, args):
