@@ -184,6 +184,31 @@ TEST_F(SerialPty, BytesWrittenArriveAtTheControllerUnchanged) {
     EXPECT_EQ(arrived, expected);
 }
 
+// A controller that is slow to take its bytes leaves the line full for a while; the bytes wait in
+// the port and follow as it makes room, with no loss reported and none of them dropped.
+TEST_F(SerialPty, WritesIntoAFullLineWaitAndFollowInOrder) {
+    ASSERT_TRUE(openLikeThePortButton(port, 1));
+    Bytes expected;
+    for (int n = 0; n < 40; ++n) {
+        Bytes chunk(4096);
+        for (std::size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<std::uint8_t>(n * 7 + i);
+        ASSERT_TRUE(port.write(chunk)) << "chunk " << n;
+        expected.insert(expected.end(), chunk.begin(), chunk.end());
+    }
+    spin(50);
+    EXPECT_EQ(listener.lost, 0);
+    ASSERT_TRUE(port.isOpen());
+
+    Bytes arrived;
+    ASSERT_TRUE(runUntil([&] {
+        const Bytes more = pty.take();
+        arrived.insert(arrived.end(), more.begin(), more.end());
+        return arrived.size() >= expected.size();
+    }));
+    EXPECT_EQ(arrived, expected);
+    EXPECT_EQ(listener.lost, 0);
+}
+
 TEST_F(SerialPty, BytesFromTheControllerRaiseReceiveEventsAndAreReadWhole) {
     ASSERT_TRUE(openLikeThePortButton(port, 1));
     Bytes read;

@@ -4,6 +4,10 @@
 
 #include "platform/posix/low_latency.h"
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 namespace pelmora {
 
 namespace {
@@ -34,6 +38,18 @@ QSerialPort::StopBits qtStopBits(LineSettings::StopBits stopBits) {
             break;
     }
     return QSerialPort::OneStop;
+}
+
+// Whether the driver takes at least one more byte right now. QSerialPort's flush() writes at once
+// and reports a line without room as a resource error, the same error as a device that is gone.
+bool roomToWrite(qintptr handle) {
+#ifdef Q_OS_UNIX
+    pollfd p{static_cast<int>(handle), POLLOUT, 0};
+    return ::poll(&p, 1, 0) == 1 && (p.revents & POLLOUT) != 0;
+#else
+    (void)handle;
+    return true;
+#endif
 }
 
 }  // namespace
@@ -118,8 +134,9 @@ bool QtSerialPort::write(std::span<const std::uint8_t> bytes) {
     const bool queued = port_.write(reinterpret_cast<const char*>(bytes.data()), length) == length;
     // QSerialPort would only start writing on the next turn of the event loop, after whatever the
     // handler queued meanwhile (repaints); the controller is waiting, so hand the bytes over now.
-    // flush() does not block: what the driver cannot take yet follows as it makes room.
-    port_.flush();
+    // flush() does not block: what the driver cannot take yet follows as it makes room. While the
+    // line is full the bytes wait for that, since flush() would take the full line for a lost one.
+    if (roomToWrite(port_.handle())) port_.flush();
     return queued;
 }
 
