@@ -60,6 +60,17 @@ protected:
         port.setListener(&listener);
     }
 
+    // What the controller takes from the line until `count` bytes have come, or the wait ends.
+    Bytes takeAtTheController(std::size_t count) {
+        Bytes arrived;
+        runUntil([&] {
+            const Bytes more = pty.take();
+            arrived.insert(arrived.end(), more.begin(), more.end());
+            return arrived.size() >= count;
+        });
+        return arrived;
+    }
+
     Pty pty;
     TempDir folder;
     PosixPortDirectory devices{folder.path().string()};
@@ -175,12 +186,7 @@ TEST_F(SerialPty, BytesWrittenArriveAtTheControllerUnchanged) {
     expected.insert(expected.end(), header.begin(), header.end());
     expected.insert(expected.end(), chunk.begin(), chunk.end());
 
-    Bytes arrived;
-    ASSERT_TRUE(runUntil([&] {
-        const Bytes more = pty.take();
-        arrived.insert(arrived.end(), more.begin(), more.end());
-        return arrived.size() >= expected.size();
-    }));
+    const Bytes arrived = takeAtTheController(expected.size());
     EXPECT_EQ(arrived, expected);
 }
 
@@ -199,12 +205,7 @@ TEST_F(SerialPty, WritesIntoAFullLineWaitAndFollowInOrder) {
     EXPECT_EQ(listener.lost, 0);
     ASSERT_TRUE(port.isOpen());
 
-    Bytes arrived;
-    ASSERT_TRUE(runUntil([&] {
-        const Bytes more = pty.take();
-        arrived.insert(arrived.end(), more.begin(), more.end());
-        return arrived.size() >= expected.size();
-    }));
+    const Bytes arrived = takeAtTheController(expected.size());
     EXPECT_EQ(arrived, expected);
     EXPECT_EQ(listener.lost, 0);
 }
