@@ -19,11 +19,14 @@ TEST(ComNumberOf, ReadsCOMFollowedByANumber) {
     for (const auto& [name, number] : cases) EXPECT_EQ(comNumberOf(name), number) << name;
 }
 
-TEST(DescribeComPorts, NamesEachPortByItsFriendlyNameElseItsRegistryEntryElseNothing) {
+TEST(DescribeComPorts, NamesEachPortByItsFriendlyNameElseItsRegistryEntryElseItsDosDeviceElseNothing) {
     ComPortNames names;
     names.friendlyNames[3] = "USB-SERIAL CH340 (COM3)";
     names.serialComm[3] = "\\Device\\wch_ser0";
+    names.dosDevices[3] = "\\Device\\wch_ser0";
     names.serialComm[1] = "\\Device\\Serial0";
+    names.dosDevices[1] = "\\Device\\Other";
+    names.dosDevices[4] = "\\Device\\VCP0";
     names.friendlyNames[20] = "beyond the list (COM20)";
     const auto devices = describeComPorts(names, 16);
     ASSERT_EQ(devices.size(), 16u);
@@ -33,7 +36,9 @@ TEST(DescribeComPorts, NamesEachPortByItsFriendlyNameElseItsRegistryEntryElseNot
     EXPECT_EQ(devices[2].path, "\\\\.\\COM3");
     EXPECT_EQ(devices[2].description, "USB-SERIAL CH340 (COM3)");
     for (const auto& device : devices) EXPECT_TRUE(device.permitted);
-    for (int n = 4; n <= 16; ++n) EXPECT_EQ(devices[static_cast<std::size_t>(n - 1)].path, "") << n;
+    EXPECT_EQ(devices[3].path, "\\\\.\\COM4");  // a DOS name alone, entered in no registry
+    EXPECT_EQ(devices[3].description, "\\Device\\VCP0 (COM4)");
+    for (int n = 5; n <= 16; ++n) EXPECT_EQ(devices[static_cast<std::size_t>(n - 1)].path, "") << n;
 }
 
 TEST(Win32PortDirectory, ListsAsManyEntriesAsAskedOnThisSystem) {

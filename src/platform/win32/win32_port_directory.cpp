@@ -26,6 +26,9 @@ std::vector<PortDevice> describeComPorts(const ComPortNames& names, int count) {
         } else if (const auto entry = names.serialComm.find(n); entry != names.serialComm.end()) {
             device.path = comDevicePath(n);
             device.description = entry->second + " (COM" + std::to_string(n) + ")";
+        } else if (const auto dos = names.dosDevices.find(n); dos != names.dosDevices.end()) {
+            device.path = comDevicePath(n);
+            device.description = dos->second + " (COM" + std::to_string(n) + ")";
         }
         devices.push_back(device);
     }
@@ -86,12 +89,27 @@ void readSerialComm(ComPortNames& names) {
     ::RegCloseKey(key);
 }
 
+// Every DOS device name COMn there is now, with the first device it stands for.
+void readDosDevices(ComPortNames& names) {
+    std::vector<wchar_t> all(65536);
+    const DWORD length = ::QueryDosDeviceW(nullptr, all.data(), static_cast<DWORD>(all.size()));
+    for (DWORD at = 0; at < length && all[at] != L'\0';) {
+        const std::wstring name(all.data() + at);
+        at += static_cast<DWORD>(name.size()) + 1;
+        const int number = comNumberOf(toUtf8(name));
+        if (number == 0) continue;
+        wchar_t target[1024] = {};
+        names.dosDevices[number] = ::QueryDosDeviceW(name.c_str(), target, 1024) ? toUtf8(target) : toUtf8(name);
+    }
+}
+
 }  // namespace
 
 ComPortNames readComPortNames() {
     ComPortNames names;
     readFriendlyNames(names);
     readSerialComm(names);
+    readDosDevices(names);
     return names;
 }
 

@@ -2,7 +2,8 @@
 // Which device each COM number reaches on Windows. Every COMn is opened as \\.\COMn (the plain
 // "COMn" form only reaches COM1 to COM9); the directory only says what is behind a number, for
 // the tooltips of the port list: the friendly name Device Manager shows ("USB-SERIAL CH340 (COM3)"),
-// else the port's entry in HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, else nothing.
+// else the port's entry in HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, else the device its DOS name
+// COMn stands for (a port some drivers never enter in the registry), else nothing.
 
 #include <map>
 #include <string>
@@ -19,6 +20,7 @@ std::string comDevicePath(int portNumber);
 struct ComPortNames {
     std::map<int, std::string> friendlyNames;  // from SetupAPI: "USB-SERIAL CH340 (COM3)"
     std::map<int, std::string> serialComm;     // from the registry: "\Device\Serial0"
+    std::map<int, std::string> dosDevices;     // from QueryDosDevice: "\Device\VCP0"
 };
 
 // COM1 .. COMcount, entry 0 for COM1, described from the names found.

@@ -1,0 +1,79 @@
+#pragma once
+// Turning the session's layout rows into Win32 controls: place and size at the monitor's DPI,
+// the font, the text colour, the name a test finds a control by, and the focus order.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "session/layout.h"
+
+namespace pelmora {
+
+// The layout tables are made for 96 DPI; every length scales with the monitor's DPI.
+constexpr int scaled(int length, int dpi) {
+    const long long product = static_cast<long long>(length) * dpi;
+    return static_cast<int>(product >= 0 ? (product + 48) / 96 : -((-product + 48) / 96));
+}
+RECT scaledRect(const ControlLayout& row, int dpi);
+// The LOGFONT height of a point size: negative, a character height in pixels.
+int fontHeight(double pointSize, int dpi);
+
+inline COLORREF colourRef(Rgb colour) { return RGB(colour.r, colour.g, colour.b); }
+
+// The DPI of the monitor a window is on (96 where the system cannot tell), and the outer size of
+// a window whose client area is width x height at that DPI.
+int windowDpi(HWND window);
+SIZE outerSize(int width, int height, DWORD style, DWORD exStyle, int dpi);
+
+// 宋体 in the Chinese character set at a row's size and weight (9 pt where the row gives none).
+HFONT createSongFont(double pointSize, bool bold, int dpi);
+
+// Every control keeps the row of its layout table; a test finds a control by its name.
+void nameControl(HWND control, std::size_t row);
+// The row of a control, or of the control a part belongs to (a drop-down's edit field and list);
+// -1 for a window that is no control of a layout.
+int controlRow(HWND hwnd);
+HWND findControl(HWND window, const WindowLayout& layout, std::string_view name);
+
+std::wstring windowText(HWND hwnd);
+
+// A label takes the size of its text, keeping its top-left corner.
+void fitLabelToText(HWND label);
+
+// The control of a layout row, named, with the command id of its row; placed by placeControls.
+constexpr int controlId(std::size_t row) { return 100 + static_cast<int>(row); }
+HWND createControl(HWND parent, const ControlLayout& row, std::size_t rowIndex);
+// Every control of a window at its place for the DPI, each with a new font (the old ones are
+// freed); labels take the size of their text.
+void placeControls(const WindowLayout& layout, const HWND* controls, std::vector<HFONT>& fonts, int dpi);
+void freeFonts(std::vector<HFONT>& fonts);
+// The WM_CTLCOLOR* answer for a control of the layout: its text colour, on the window's
+// background (labels) or on white (edit fields and lists). 0 for anything else.
+HBRUSH controlColours(const WindowLayout& layout, UINT message, HDC dc, HWND control, HBRUSH background,
+                      COLORREF backgroundColour, HBRUSH white);
+// The window class of a top-level window of the tool, registered once.
+void registerWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background);
+
+// The window procedure of a window object, which comes with CreateWindowEx's last parameter and
+// stays in GWLP_USERDATA until the window is gone: it hands every message to the object's handle().
+template <class Window>
+LRESULT CALLBACK windowObjectProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* window = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return window->handle(hwnd, message, wParam, lParam);
+}
+
+// Tab moves through the controls in this order (each a tab stop, in this z-order).
+void setTabOrder(const std::vector<HWND>& order);
+
+// Asks Windows for the common controls used here; once per process.
+void initCommonControls();
+
+}  // namespace pelmora

@@ -1,0 +1,55 @@
+#pragma once
+// The parameter dialog as a native Win32 window owned by the main window: in front of it while
+// shown, not modal. Typed characters go through the session's key filter, every text change
+// through its minimum-one rule; Enter and Escape do nothing.
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "session/events.h"
+#include "session/layout.h"
+#include "session/views.h"
+
+namespace pelmora {
+
+class Win32InputForm : public InputForm {
+public:
+    Win32InputForm(ControlEvents& events, HWND owner);
+    ~Win32InputForm() override;
+    Win32InputForm(const Win32InputForm&) = delete;
+    Win32InputForm& operator=(const Win32InputForm&) = delete;
+
+    HWND handle() const { return window_; }
+    HWND control(InputControl c) const { return controls_[index(c)]; }
+    int dpi() const { return dpi_; }
+
+    void show() override;
+    void hide() override;
+    void setCaption(const std::string& text) override;
+    void setDots(const std::string& text) override;
+    std::string dots() const override;
+    void setFrames(const std::string& text) override;
+    std::string frames() const override;
+
+private:
+    static LRESULT CALLBACK numberBoxProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    template <class Window>
+    friend LRESULT CALLBACK windowObjectProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void place();
+    void textChanged(HWND box);
+
+    ControlEvents& events_;
+    HWND window_ = nullptr;
+    int dpi_ = 96;
+    std::array<HWND, static_cast<std::size_t>(InputControl::count)> controls_{};
+    std::vector<HFONT> fonts_;
+    HBRUSH white_ = nullptr;
+    bool shownBefore_ = false;
+    bool ruling_ = false;  // a text the rule put back is not ruled again
+};
+
+}  // namespace pelmora

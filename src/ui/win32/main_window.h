@@ -1,0 +1,103 @@
+#pragma once
+// The main window as a native Win32 window, built from its layout table. It implements the view
+// contract for the session and hands every control event to it; it holds no rule of the tool.
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "session/events.h"
+#include "session/layout.h"
+#include "session/views.h"
+#include "ui/win32/input_form.h"
+
+namespace pelmora {
+
+class Win32MainWindow : public MainView {
+public:
+    // endProgram runs once the window has been closed and the session shut down; by default it
+    // ends the message loop, also from inside a message box's or the file dialog's own loop.
+    explicit Win32MainWindow(std::function<void()> endProgram = [] { ::PostQuitMessage(0); });
+    ~Win32MainWindow() override;
+    Win32MainWindow(const Win32MainWindow&) = delete;
+    Win32MainWindow& operator=(const Win32MainWindow&) = delete;
+
+    void setEvents(ControlEvents& events) { events_ = &events; }
+    HWND handle() const { return window_; }
+    HWND control(MainControl c) const { return controls_[index(c)]; }
+    int dpi() const { return dpi_; }
+    void show();
+    // Tab, Shift+Tab and the arrow keys between the controls of either window.
+    bool dialogMessage(MSG& message);
+    // Runs once, after the window has first been painted.
+    void onFirstPaint(std::function<void()> run) { firstPaint_ = std::move(run); }
+
+    InputForm& inputForm() override;
+    bool hasInputForm() const override { return form_ != nullptr; }
+    void destroyInputForm() override;
+    Win32InputForm* form() const { return form_.get(); }
+
+    void setStatus(const std::string& text) override;
+    void addShowEntry(const std::string& path) override;
+    void removeShowEntry(int position) override;
+    int showEntryCount() const override;
+    std::string showEntry(int position) const override;
+    void selectShowEntry(int position) override;
+    int selectedShowEntry() const override;
+    void setUsedMemoryMaximum(int maximum) override;
+    void setUsedMemory(int value, const std::string& sizeText) override;
+    void setProgressRange(int minimum, int maximum) override;
+    void setProgressValue(int value) override;
+    void setProgressVisible(bool visible) override;
+    void setPortEntries(const std::vector<std::string>& entries, int selected) override;
+    int portIndex() const override;
+    void setPortListEnabled(bool enabled) override;
+    void setPortTooltips(const std::vector<std::string>& tooltips) override;
+    void setLamp(Rgb colour) override;
+    void setPortButtonCaption(const std::string& text) override;
+    void setColourOrderEntries(const std::vector<std::string>& entries, int selected) override;
+    int colourOrderIndex() const override;
+    void setFrameTimeEntries(const std::vector<std::string>& entries, int selected) override;
+    int frameTimeIndex() const override;
+
+    // The tooltip a control shows where the pointer is now (datList: the entry under it).
+    std::wstring tooltipAt(HWND control, POINT client) const;
+
+private:
+    static LRESULT CALLBACK showListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    template <class Window>
+    friend LRESULT CALLBACK windowObjectProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void build();
+    HWND create(std::size_t row);
+    void place();  // every control at the current DPI, with its font
+    void command(int row, int code);
+    void drawShowEntry(const DRAWITEMSTRUCT& item);
+    void drawEntryText(HDC dc, int entry, RECT row, const RECT& clip, COLORREF colour);
+    void addTooltips();
+
+    HWND window_ = nullptr;
+    int dpi_ = 96;
+    std::array<HWND, static_cast<std::size_t>(MainControl::count)> controls_{};
+    std::vector<HFONT> fonts_;
+    HBRUSH background_ = nullptr;
+    HBRUSH white_ = nullptr;
+    HWND tooltip_ = nullptr;
+    Rgb lamp_{0, 0, 0};
+    bool portTyped_ = false;
+    std::vector<std::wstring> portTooltips_;
+    std::wstring tooltipText_;
+    LRESULT hoveredEntry_ = -1;
+    int entryInkHeight_ = 1;  // the font's height, which a row of datList may be lower than
+    ControlEvents* events_ = nullptr;
+    std::function<void()> endProgram_;
+    std::function<void()> firstPaint_;
+    std::unique_ptr<Win32InputForm> form_;
+    std::vector<std::unique_ptr<Win32InputForm>> retired_;
+};
+
+}  // namespace pelmora

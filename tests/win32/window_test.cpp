@@ -1,0 +1,438 @@
+// The two Win32 windows on the fake platform, wired to their session as the tool's wWinMain wires
+// them: what each control is, where it sits, and what it hands to the session.
+
+#include <windows.h>
+//
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fakes.h"
+#include "led_builder.h"
+#include "message_loop.h"
+#include "platform/win32/utf.h"
+#include "session/session.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/main_window.h"
+
+namespace pelmora::testing {
+namespace {
+
+constexpr COLORREF purple = RGB(192, 0, 192);
+constexpr COLORREF red = RGB(255, 0, 0);
+constexpr COLORREF none = CLR_INVALID;  // the system's own colour
+
+struct ExpectedControl {
+    const char* name;
+    const wchar_t* className;
+    const wchar_t* text;  // labels and buttons
+    RECT place;           // labels: only the corner counts, they take the size of their text
+    int fontHeight;       // at 96 DPI
+    bool bold;
+    COLORREF colour;
+};
+
+const std::vector<ExpectedControl> mainTable{
+    {"Label3", L"Static", L"Pelmora发送软件 Ver1.2", {280, 18, 525, 39}, -21, true, RGB(128, 64, 64)},
+    {"open", L"Button", L"一.导入LED文件", {12, 69, 139, 103}, -12, false, none},
+    {"comsend", L"Button", L"二.发送到控制器", {150, 69, 265, 103}, -12, false, none},
+    {"Label4", L"Static", L"发送至串口", {276, 75, 341, 87}, -12, true, purple},
+    {"coms", L"Static", L"", {303, 90, 313, 103}, -12, false, none},
+    {"cbcom", L"ComboBox", nullptr, {345, 78, 415, 100}, -14, true, RGB(192, 0, 0)},
+    {"opencom", L"Button", L"打开串口", {417, 75, 478, 103}, -12, false, none},
+    {"Label1", L"Static", L"RGB顺序", {486, 84, 540, 98}, -14, true, purple},
+    {"cbrgb", L"ComboBox", nullptr, {543, 81, 637, 103}, -14, false, purple},
+    {"Label2", L"Static", L"每帧时间", {651, 84, 711, 98}, -14, true, purple},
+    {"inputcbspeed", L"ComboBox", nullptr, {714, 81, 796, 103}, -14, false, purple},
+    {"datList", L"ListBox", nullptr, {12, 120, 793, 184}, -12, false, none},
+    {"ProgressBar", L"msctls_progress32", nullptr, {15, 192, 793, 205}, -12, false, none},
+    {"prossstates", L"Static", L"", {378, 216, 378, 216}, -12, false, red},
+    {"epprom", L"msctls_progress32", nullptr, {648, 234, 790, 244}, -12, false, none},
+    {"Label6", L"Static", L"已使用空间", {660, 246, 720, 258}, -12, false, red},
+    {"size", L"Static", L"0.00%", {726, 246, 726, 246}, -12, false, red},
+    {"Label5", L"Static", L"点此购买配套控制器或致电400-000-0000", {237, 240, 517, 256}, -16, false, RGB(0, 0, 255)},
+};
+
+const std::vector<ExpectedControl> dialogTable{
+    {"inputformcaption", L"Static", nullptr, {120, 15, 151, 29}, -14, true, red},
+    {"Label1", L"Static", L"全彩点数", {18, 51, 74, 65}, -14, false, purple},
+    {"inputdots", L"Edit", nullptr, {81, 48, 133, 67}, -14, true, purple},
+    {"Label5", L"Static", L"(如不正确,请手动输入)", {135, 51, 261, 63}, -12, false, purple},
+    {"Label2", L"Static", L"节目帧数", {18, 78, 74, 92}, -14, false, purple},
+    {"inputframes", L"Edit", nullptr, {81, 75, 133, 96}, -14, true, purple},
+    {"Label6", L"Static", L"(如不正确,请手动输入)", {135, 81, 261, 93}, -12, false, purple},
+    {"inputok", L"Button", L"确定", {93, 114, 169, 142}, -12, false, none},
+};
+
+bool isLabel(const ExpectedControl& c) { return std::wstring(c.className) == L"Static" && c.colour != none; }
+
+std::wstring className(HWND hwnd) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+RECT placeInParent(HWND control) {
+    RECT r{};
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+SIZE clientSize(HWND window) {
+    RECT r{};
+    ::GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+LOGFONTW fontOf(HWND control) {
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font;
+}
+
+// The text colour the window gives a control when the control asks how to draw.
+COLORREF textColourOf(HWND window, HWND control, UINT message) {
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    ::SetTextColor(dc, RGB(1, 2, 3));
+    const LRESULT brush = ::SendMessageW(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    const COLORREF colour = ::GetTextColor(dc);
+    ::DeleteDC(dc);
+    return brush ? colour : none;
+}
+
+class Win32WindowTest : public ::testing::Test, protected FakePlatform {
+protected:
+    void SetUp() override {
+        window = std::make_unique<Win32MainWindow>([this] { ++programEnds; });
+        session = std::make_unique<Session>(*window, platform(), folder.path().string());
+        window->setEvents(*session);
+        session->startUp();
+    }
+    void TearDown() override {
+        session.reset();
+        window.reset();
+        pumpMessages();
+    }
+
+    HWND control(const char* name) {
+        HWND found = findControl(window->handle(), mainWindowLayout, name);
+        EXPECT_NE(found, nullptr) << "no control " << name;
+        return found;
+    }
+    HWND dialogControl(const char* name) {
+        HWND found = window->form() ? findControl(window->form()->handle(), inputFormLayout, name) : nullptr;
+        EXPECT_NE(found, nullptr) << "no dialog control " << name;
+        return found;
+    }
+    void click(HWND button) {
+        ::SendMessageW(button, BM_CLICK, 0, 0);
+        pumpMessages();
+    }
+    // A notification as the control sends it to its window.
+    void notify(HWND control, int code) {
+        ::SendMessageW(::GetParent(control), WM_COMMAND,
+                       MAKEWPARAM(::GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+    }
+    std::vector<std::string> listEntries() {
+        std::vector<std::string> entries;
+        for (int i = 0; i < window->showEntryCount(); ++i) entries.push_back(window->showEntry(i));
+        return entries;
+    }
+    std::string ledFile(const std::string& name, int dots, int frames) {
+        return folder.write(name, makeLedFile({.dots = dots, .frames = frames}));
+    }
+    // Open, the file dialog choosing `path`, then inputok with the preset numbers.
+    void importShow(const std::string& path) {
+        files.choose(path);
+        click(control("open"));
+        ASSERT_TRUE(window->form());
+        click(dialogControl("inputok"));
+    }
+
+    TempDir folder;
+    int programEnds = 0;
+    std::unique_ptr<Win32MainWindow> window;
+    std::unique_ptr<Session> session;
+};
+
+void expectLayout(HWND window, const WindowLayout& layout, const std::vector<ExpectedControl>& table) {
+    for (const ExpectedControl& expected : table) {
+        SCOPED_TRACE(expected.name);
+        HWND c = findControl(window, layout, expected.name);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(className(c), expected.className);
+        if (expected.text) {
+            EXPECT_EQ(windowText(c), expected.text);
+        }
+        const RECT r = placeInParent(c);
+        EXPECT_EQ(r.left, expected.place.left);
+        EXPECT_EQ(r.top, expected.place.top);
+        // A drop-down's height takes in its list; a label's size is its text's.
+        if (!isLabel(expected)) {
+            EXPECT_EQ(r.right, expected.place.right);
+        }
+        if (!isLabel(expected) && std::wstring(expected.className) != L"ComboBox") {
+            EXPECT_EQ(r.bottom, expected.place.bottom);
+        }
+        const LOGFONTW font = fontOf(c);
+        EXPECT_EQ(std::wstring(font.lfFaceName), L"宋体");
+        EXPECT_EQ(font.lfCharSet, GB2312_CHARSET);
+        EXPECT_EQ(font.lfHeight, expected.fontHeight);
+        EXPECT_EQ(font.lfWeight, expected.bold ? FW_BOLD : FW_NORMAL);
+        if (expected.colour != none) {
+            const UINT message = isLabel(expected) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
+            EXPECT_EQ(textColourOf(window, c, message), expected.colour);
+        }
+    }
+}
+
+TEST_F(Win32WindowTest, MainWindowIsFixedWithItsTitleBackgroundAndIcon) {
+    HWND main = window->handle();
+    EXPECT_EQ(windowText(main), L"Pelmora发送软件");
+    const SIZE client = clientSize(main);
+    EXPECT_EQ(client.cx, 809);
+    EXPECT_EQ(client.cy, 265);
+    const LONG_PTR style = ::GetWindowLongPtrW(main, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
+    LOGBRUSH brush{};
+    ::GetObjectW(reinterpret_cast<HBRUSH>(::GetClassLongPtrW(main, GCLP_HBRBACKGROUND)), sizeof brush, &brush);
+    EXPECT_EQ(brush.lbColor, RGB(255, 224, 192));
+}
+
+TEST_F(Win32WindowTest, EveryControlHasItsKindPlaceTextFontAndColour) {
+    expectLayout(window->handle(), mainWindowLayout, mainTable);
+    EXPECT_EQ(::GetWindowLongPtrW(control("cbcom"), GWL_STYLE) & 3, CBS_DROPDOWN);
+    EXPECT_EQ(::GetWindowLongPtrW(control("cbrgb"), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+    EXPECT_EQ(::GetWindowLongPtrW(control("inputcbspeed"), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+    EXPECT_TRUE(::GetWindowLongPtrW(control("Label3"), GWL_STYLE) & SS_CENTER);
+    // Each label is as large as its text: a longer caption, a wider label.
+    RECT before = placeInParent(control("prossstates"));
+    window->setStatus("开始发送中......");
+    RECT after = placeInParent(control("prossstates"));
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_GT(after.right - after.left, 40);
+    EXPECT_GT(after.bottom - after.top, 8);
+}
+
+TEST_F(Win32WindowTest, TheDialogIsOwnedFixedAndBuiltFromItsTable) {
+    importShow(ledFile("a.led", 10, 2));
+    files.choose(ledFile("b.led", 12, 3));
+    click(control("open"));
+    ASSERT_TRUE(window->form());
+    HWND dialog = window->form()->handle();
+    EXPECT_EQ(windowText(dialog), L"设置参数");
+    EXPECT_EQ(clientSize(dialog).cx, 269);
+    EXPECT_EQ(clientSize(dialog).cy, 152);
+    EXPECT_EQ(::GetWindow(dialog, GW_OWNER), window->handle());
+    EXPECT_TRUE(::IsWindowVisible(dialog));
+    EXPECT_TRUE(::IsWindowEnabled(window->handle())) << "the dialog is not modal";
+    EXPECT_FALSE(::GetWindowLongPtrW(dialog, GWL_STYLE) & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
+    expectLayout(dialog, inputFormLayout, dialogTable);
+    EXPECT_EQ(windowText(dialogControl("inputformcaption")), L"输入第 2 个节目参数");
+    EXPECT_EQ(windowText(dialogControl("inputdots")), L"12");
+}
+
+// The layout tables are for 96 DPI; at 144 DPI every length is one and a half times as long.
+TEST(Win32Scaling, LengthsAndFontsScaleWithTheDpi) {
+    struct Case {
+        int length, dpi, scaled;
+    };
+    for (const Case& c : std::vector<Case>{{809, 96, 809}, {809, 144, 1214}, {265, 144, 398}, {13, 144, 20},
+                                           {22, 120, 28}, {781, 192, 1562}, {0, 144, 0}}) {
+        EXPECT_EQ(scaled(c.length, c.dpi), c.scaled) << c.length << " at " << c.dpi;
+    }
+    ControlLayout row{"datList", ControlKind::showList, {}, 12, 120, 781, 64};
+    const RECT r = scaledRect(row, 144);
+    EXPECT_EQ(r.left, 18);
+    EXPECT_EQ(r.top, 180);
+    EXPECT_EQ(r.right, 18 + 1172);
+    EXPECT_EQ(r.bottom, 180 + 96);
+    EXPECT_EQ(fontHeight(9, 96), -12);
+    EXPECT_EQ(fontHeight(9, 144), -18);
+    EXPECT_EQ(fontHeight(10.5, 144), -21);
+    EXPECT_EQ(fontHeight(15.75, 144), -32);
+}
+
+TEST_F(Win32WindowTest, TabMovesThroughTheControlsInTheirOrder) {
+    HWND main = window->handle();
+    std::vector<std::string> order{"open", "comsend", "cbcom", "opencom", "datList", "cbrgb", "inputcbspeed", "open"};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        HWND next = ::GetNextDlgTabItem(main, control(order[i].c_str()), FALSE);
+        EXPECT_EQ(next, control(order[i + 1].c_str())) << "after " << order[i];
+    }
+    importShow(ledFile("a.led", 10, 2));
+    click(control("open"));
+    files.choose(ledFile("b.led", 10, 2));
+    click(control("open"));
+    HWND dialog = window->form()->handle();
+    EXPECT_EQ(::GetNextDlgTabItem(dialog, dialogControl("inputdots"), FALSE), dialogControl("inputframes"));
+    EXPECT_EQ(::GetNextDlgTabItem(dialog, dialogControl("inputframes"), FALSE), dialogControl("inputok"));
+}
+
+TEST_F(Win32WindowTest, ButtonsListsAndTheLinkReachTheSession) {
+    const std::string a = ledFile("a.led", 10, 2);
+    files.choose(a);
+    click(control("open"));
+    ASSERT_EQ(files.asked.size(), 1u) << "open asks the file dialog once";
+    ASSERT_TRUE(window->form());
+    EXPECT_TRUE(::IsWindowVisible(window->form()->handle()));
+    EXPECT_EQ(::GetFocus(), dialogControl("inputdots")) << "the dots have the focus when the dialog first shows";
+    click(dialogControl("inputok"));
+    EXPECT_EQ(listEntries(), std::vector<std::string>{a});
+
+    // The colour order: a choice in cbrgb runs the conversion; what it does is the session's.
+    ::SendMessageW(control("cbrgb"), CB_SETCURSEL, 2, 0);
+    notify(control("cbrgb"), CBN_SELCHANGE);
+    EXPECT_EQ(session->table().showColourOrder(1), 2);
+
+    // The shop link: a click on Label5, with the hand over it.
+    ::SendMessageW(control("Label5"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::SendMessageW(control("Label5"), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    pumpMessages();
+    EXPECT_EQ(web.opened.size(), 1u);
+    ::SendMessageW(control("Label4"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::SendMessageW(control("Label4"), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(web.opened.size(), 1u) << "other labels open nothing";
+
+    // The port button, with the lamp and the locked list; then the send.
+    ports.listed = {{"\\\\.\\COM1", "COM1"}};
+    click(control("opencom"));
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_FALSE(::IsWindowEnabled(control("cbcom")));
+    EXPECT_EQ(windowText(control("opencom")), L"关闭串口");
+    click(control("comsend"));
+    EXPECT_EQ(port.written(), std::vector<std::uint8_t>{0x41}) << "the start byte";
+    EXPECT_TRUE(::GetWindowLongPtrW(control("ProgressBar"), GWL_STYLE) & WS_VISIBLE);
+}
+
+TEST_F(Win32WindowTest, TypedPortTextSelectsNoPortUntilAnEntryIsChosen) {
+    HWND box = control("cbcom");
+    COMBOBOXINFO parts{};
+    parts.cbSize = sizeof parts;
+    ASSERT_TRUE(::GetComboBoxInfo(box, &parts));
+    EXPECT_EQ(window->portIndex(), 0);
+    ::SendMessageW(parts.hwndItem, WM_CHAR, L'3', 1);
+    EXPECT_EQ(window->portIndex(), -1);
+    EXPECT_EQ(::SendMessageW(box, CB_GETCOUNT, 0, 0), 16) << "typing adds no entry";
+    ::SendMessageW(box, CB_SETCURSEL, 2, 0);
+    notify(box, CBN_SELCHANGE);
+    EXPECT_EQ(window->portIndex(), 2);
+    ::SendMessageW(parts.hwndItem, WM_CHAR, L'\r', 1);
+    EXPECT_EQ(window->portIndex(), 2) << "Return types nothing";
+
+    // Opening the list asks the session for where each entry leads; the tooltip says it.
+    ports.listed = {{}, {}, {"\\\\.\\COM3", "USB-SERIAL (COM3)"}};
+    notify(box, CBN_DROPDOWN);
+    const std::wstring tip = window->tooltipAt(box, {5, 5});
+    EXPECT_NE(tip.find(L"USB-SERIAL (COM3)"), std::wstring::npos) << toUtf8(tip);
+}
+
+TEST_F(Win32WindowTest, ShowListFitsFiveEntriesAndADoubleClickAnywhereReachesTheRemoval) {
+    HWND list = control("datList");
+    const std::string longName = std::string(150, 'x') + "_d100_f10.led";
+    for (const char* name : {"a.led", "b.led", "c.led"}) importShow(ledFile(name, 5, 1));
+    importShow(ledFile(longName, 5, 1));
+    RECT inside{};
+    ::GetClientRect(list, &inside);
+    const auto rowHeight = static_cast<int>(::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    // The tooltip of an entry is its full path; below the last entry there is none.
+    EXPECT_EQ(toUtf8(window->tooltipAt(list, {20, rowHeight * 3 + 2})), listEntries()[3]);
+    EXPECT_EQ(window->tooltipAt(list, {20, rowHeight * 4 + 2}), L"");
+
+    importShow(ledFile("e.led", 5, 1));
+    ASSERT_EQ(window->showEntryCount(), 5);
+    EXPECT_LE(rowHeight * 5, inside.bottom) << "all five in sight";
+    EXPECT_GE(rowHeight, 12) << "as high as the font";
+    EXPECT_FALSE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL);
+
+    // With one entry selected among several, a double-click removes it.
+    window->selectShowEntry(1);
+    ::SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, rowHeight + 2));
+    EXPECT_EQ(window->showEntryCount(), 4);
+    EXPECT_EQ(session->table().showCount(), 4);
+    // With one entry left, a double-click below it removes it too.
+    for (int i = 0; i < 3; ++i) {
+        window->selectShowEntry(0);
+        session->removeShow();
+    }
+    ASSERT_EQ(window->showEntryCount(), 1);
+    ::SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(300, inside.bottom - 2));
+    EXPECT_EQ(window->showEntryCount(), 0);
+}
+
+TEST_F(Win32WindowTest, TheViewContractReadsBackWhatItWrote) {
+    window->addShowEntry("C:\\shows\\彩虹_渐变.led");
+    EXPECT_EQ(window->showEntry(0), "C:\\shows\\彩虹_渐变.led");
+    EXPECT_EQ(window->selectedShowEntry(), -1);
+    window->selectShowEntry(0);
+    EXPECT_EQ(window->selectedShowEntry(), 0);
+    window->removeShowEntry(0);
+    EXPECT_EQ(window->showEntryCount(), 0);
+
+    window->setUsedMemoryMaximum(60378);
+    window->setUsedMemory(3000, "4.97%");
+    EXPECT_EQ(::SendMessageW(control("epprom"), PBM_GETPOS, 0, 0), 3000);
+    EXPECT_EQ(::SendMessageW(control("epprom"), PBM_GETRANGE, FALSE, 0), 60378);
+    EXPECT_EQ(windowText(control("size")), L"4.97%");
+
+    window->setProgressRange(0, 15);
+    window->setProgressValue(7);
+    EXPECT_EQ(::SendMessageW(control("ProgressBar"), PBM_GETPOS, 0, 0), 7);
+    window->setProgressVisible(true);
+    EXPECT_TRUE(::GetWindowLongPtrW(control("ProgressBar"), GWL_STYLE) & WS_VISIBLE);
+    window->setProgressVisible(false);
+    EXPECT_FALSE(::GetWindowLongPtrW(control("ProgressBar"), GWL_STYLE) & WS_VISIBLE);
+    window->setPortButtonCaption("关闭串口");
+    EXPECT_EQ(windowText(control("opencom")), L"关闭串口");
+    window->setFrameTimeEntries({"10毫秒", "20毫秒"}, 1);
+    EXPECT_EQ(window->frameTimeIndex(), 1);
+}
+
+TEST_F(Win32WindowTest, TheDialogFiltersTypedCharactersAndRulesEveryChange) {
+    files.choose(ledFile("a.led", 10, 2));
+    click(control("open"));
+    HWND dots = dialogControl("inputdots");
+    ::SetWindowTextW(dots, L"4");
+    ::SendMessageW(dots, EM_SETSEL, 1, 1);
+    for (wchar_t typed : {L'a', L'-', L'.', L' ', L'\r', L'\x1b', L'\x16', static_cast<wchar_t>(0x8000)})
+        ::SendMessageW(dots, WM_CHAR, typed, 1);
+    EXPECT_EQ(windowText(dots), L"4") << "refused characters change nothing";
+    ::SendMessageW(dots, EM_SETSEL, 1, 1);
+    ::SendMessageW(dots, WM_CHAR, L'2', 1);
+    EXPECT_EQ(windowText(dots), L"42");
+    // The minimum-one rule, also for a text the program sets.
+    ::SetWindowTextW(dots, L"");
+    EXPECT_EQ(windowText(dots), L"1");
+    window->form()->setFrames("0");
+    EXPECT_EQ(window->form()->frames(), "1");
+
+    // Enter and Escape do nothing; inputok hands over once; closing is the session's.
+    HWND dialog = window->form()->handle();
+    ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(::IsWindowVisible(dialog));
+    EXPECT_EQ(window->showEntryCount(), 0);
+    ::SendMessageW(dialog, WM_CLOSE, 0, 0);
+    pumpMessages();
+    EXPECT_FALSE(window->hasInputForm());
+    EXPECT_EQ(window->showEntryCount(), 0);
+}
+
+TEST_F(Win32WindowTest, ClosingTheMainWindowShutsTheSessionDownAndEndsTheProgramOnce) {
+    window->show();
+    files.choose(ledFile("a.led", 10, 2));
+    click(control("open"));
+    ASSERT_TRUE(window->form());
+    ::SendMessageW(window->handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_FALSE(::IsWindowVisible(window->handle()));
+    EXPECT_FALSE(::IsWindowVisible(window->form()->handle())) << "the session hides the dialog";
+}
+
+}  // namespace
+}  // namespace pelmora::testing

@@ -1,0 +1,233 @@
+#!/usr/bin/python3
+"""The whole job in the Windows tool's real window, under Wine, done the way a person does it.
+
+Runs pelmora.exe in the build's Wine prefix on the X server of the test run (DISPLAY) and drives
+it only with X input events from xdotool. Control positions are the window's client-area origin
+plus the x, y, w, h of the control in the window's layout table.
+
+  1. 二.发送到控制器 with no show: the message box 注意 with its text (read by window-texts.exe).
+  2. 一.导入LED文件: type the Z:\\ path of a generated LED file into the file dialog, press Return;
+     in 设置参数 replace the dot count by typing; 确定. The same with a second file and the frames.
+  3. Pick a colour order in cbrgb and a frame time in inputcbspeed (lists, arrow keys, Return).
+  4. The controller emulator on a pseudo-terminal that dosdevices/com13 links to: pick COM13 in
+     cbcom, 打开串口, 二.发送到控制器, and compare what the controller received with the image
+     the test builds from the files; then double-click the first show away, send again, compare.
+  5. Screenshots: background colour, the lamp black then red, the progress bar hidden then shown.
+
+Exit status 0: passed; 1: failed; 77: skipped (no X server to run on).
+"""
+
+import argparse
+import os
+import random
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "realwindow"))
+import realwindow_test as rw  # noqa: E402  LED files, the expected image, X input and screenshots
+
+COM = 13
+WIDTH, HEIGHT = 809, 265  # the main window's client area
+FORM_WIDTH = 269
+FRAME_TIME_CODE = 10  # 100毫秒: list position 9, plus one
+FRAME_TIME_LIST = (714, 81, 82, 22)  # inputcbspeed in the main window's layout table
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class WineTool(rw.Tool):
+    """pelmora.exe under Wine. Wine draws the frames of its windows itself: a window's client area
+    lies inside the X window by the border's width at the sides and the bottom."""
+
+    def __init__(self, desktop, args):
+        super().__init__(desktop, args.tool)
+        self.args = args
+
+    def start(self):
+        log_file = open(os.path.join(self.desktop.run.out_dir, "tool.log"), "w")
+        self.process = self.desktop.run.start(
+            "tool", [self.args.wine_run, self.args.prefix, self.binary], cwd=self.desktop.run.scratch,
+            env=self.desktop.env, stdout=log_file, stderr=subprocess.STDOUT)
+        self.window = self.desktop.wait_window(rw.TITLE, "start-up", alive=self.alive)
+
+    def texts(self, title):
+        """The texts of the controls of the window with this title, as window-texts.exe reads them."""
+        r = subprocess.run([self.args.wine_run, self.args.prefix, self.args.texts, title], env=self.desktop.env,
+                           capture_output=True, timeout=rw.WAIT)
+        return r.stdout.decode("utf-8", "replace").splitlines() if r.returncode == 0 else None
+
+
+class WineDesktop(rw.Desktop):
+    def origin(self, window):
+        out = self.xdotool("getwindowgeometry", "--shell", window)
+        values = dict(line.split("=", 1) for line in out.split())
+        x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        client_width = FORM_WIDTH if w < WIDTH else WIDTH
+        client_height = 152 if w < WIDTH else HEIGHT
+        border = (w - client_width) // 2
+        return x + border, y + h - client_height - border
+
+
+    def click(self, window, box, dx=None, dy=None, repeat=1):
+        # Without --sync: under Wine that waits fifteen seconds for a move it has long seen. The
+        # X server handles the move and the click in the order they are sent.
+        x, y = self.point(window, box, dx, dy)
+        self.xdotool("mousemove", x, y)
+        if repeat == 1:
+            self.xdotool("click", 1)
+        else:
+            self.xdotool("click", "--repeat", repeat, "--delay", 60, 1)
+
+
+def steps(run, desktop, args):
+    rng = random.Random(20241208)
+    a = rw.make_led_file(os.path.join(run.scratch, "wipe.led"), 10, 4, 0, rng)
+    a.update(dots=7, frames=4)
+    b = rw.make_led_file(os.path.join(run.scratch, "chaser_两段.led"), 20, 6, 1, rng)
+    b.update(dots=20, frames=5)
+    for show in (a, b):
+        show["path"] = windows_path(show["path"])
+
+    tool = WineTool(desktop, args)
+    tool.start()
+    origin = desktop.origin(tool.window)
+    rw.log(f"main window {tool.window}, client area at {origin}")
+
+    def started(pic):
+        for x, y in rw.BACKGROUND_POINTS:
+            got = pic.pixel(origin[0] + x, origin[1] + y)
+            if got != rw.BACKGROUND:
+                return f"background at {x},{y} is {got}, not {rw.BACKGROUND}"
+        lamp = pic.pixel(*desktop.point(tool.window, rw.MAIN["coms"]))
+        if not rw.near(lamp, rw.BLACK):
+            return f"the lamp coms is {lamp}, not black"
+        if pic.share(rw.MAIN["ProgressBar"], origin, rw.BACKGROUND) < 0.99:
+            return "the download progress bar is showing before any send"
+        return None
+
+    rw.wait_picture(desktop, "before", started, "right after start-up")
+    rw.log("before: background, black lamp, no progress bar")
+
+    # A send with no show: the refusal, its title and its text.
+    desktop.click(tool.window, rw.MAIN["comsend"])
+    deadline = time.monotonic() + rw.WAIT
+    while not desktop.windows("注意"):
+        if time.monotonic() > deadline:
+            raise rw.Failure("a send with no show: no message box titled 注意")
+        time.sleep(0.1)
+    texts = tool.texts("注意")
+    if not texts or "请先导入文件后再发送数据。" not in texts:
+        raise rw.Failure(f"the message box 注意 reads {texts}")
+    desktop.screenshot("refused-注意")
+    desktop.focus(desktop.windows("注意")[0])
+    desktop.key("Return")
+    desktop.wait_gone("注意", "OK on the message box")
+    rw.log("a send with no show: 注意 says 请先导入文件后再发送数据。")
+
+    tool.import_show(a, "inputdots", "7")
+    tool.import_show(b, "inputframes", "5")
+    rw.log("imported two shows through the Win32 file dialog, 7 dots and 5 frames typed")
+
+    order = 2  # GRB绿红蓝
+    tool.choose_in_list(rw.MAIN["cbrgb"], order)
+    tool.choose_in_list(FRAME_TIME_LIST, FRAME_TIME_CODE - 5)  # 50毫秒 down to 100毫秒
+    desktop.screenshot("imported")
+
+    link = os.path.join(args.prefix, "dosdevices", f"com{COM}")
+    if os.path.lexists(link):
+        os.unlink(link)
+    image = os.path.join(run.scratch, "received.img")
+    log_path = os.path.join(run.out_dir, "controller.log")
+    controller = rw.Controller(run, args.emulator)
+    controller.image_path, controller.log_path = image, log_path
+    controller.process = run.start("controller", [args.emulator, "--link", link, "--out", image, "--repeat"],
+                                   stdout=open(log_path, "w"), stderr=subprocess.STDOUT)
+    deadline = time.monotonic() + rw.WAIT
+    while not os.path.islink(link):
+        if time.monotonic() > deadline or controller.process.poll() is not None:
+            raise rw.Failure(f"the emulator did not link {link} (see {log_path})")
+        time.sleep(0.05)
+    rw.log(f"emulated controller on {os.readlink(link)}, linked as COM{COM}")
+
+    tool.choose_in_list(rw.MAIN["cbcom"], COM - 1, arrow_dx=rw.MAIN["cbcom"][2] - 8)
+    desktop.click(tool.window, rw.MAIN["opencom"])
+    lamp_point = desktop.point(tool.window, rw.MAIN["coms"])
+
+    def port_open(pic):
+        lamp = pic.pixel(*lamp_point)
+        return None if rw.near(lamp, rw.RED) else f"the lamp coms is {lamp}, not red"
+
+    rw.wait_picture(desktop, "port-open", port_open, "click on opencom")
+    rw.log("port open: the lamp is red")
+
+    desktop.click(tool.window, rw.MAIN["comsend"])
+    received = controller.wait_download(1, tool)
+    expected = rw.memory_image([a, b], order, FRAME_TIME_CODE)
+    if received != expected:
+        raise rw.Failure("first send: " + rw.describe_difference(received, expected))
+    rw.log(f"first send: the controller received the expected {len(expected)} bytes")
+
+    def sent(pic):
+        lamp = pic.pixel(*lamp_point)
+        if not rw.near(lamp, rw.RED):
+            return f"the lamp coms is {lamp}, not red"
+        if pic.share(rw.MAIN["ProgressBar"], origin, rw.BACKGROUND) > 0.5:
+            return "the download progress bar is not showing after the send"
+        return None
+
+    rw.wait_picture(desktop, "after-send", sent, "after the send")
+
+    desktop.click(tool.window, rw.MAIN["datList"], dx=120, dy=6, repeat=2)
+    desktop.click(tool.window, rw.MAIN["comsend"])
+    received = controller.wait_download(2, tool)
+    expected = rw.memory_image([b], order, FRAME_TIME_CODE)
+    if received != expected:
+        raise rw.Failure("send after removing show 1: " + rw.describe_difference(received, expected))
+    rw.log(f"after removing show 1: the controller received the expected {len(expected)} bytes")
+    desktop.screenshot("after-second-send")
+    tool.alive()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    for option in ("--wine-run", "--prefix", "--tool", "--texts", "--emulator", "--out"):
+        parser.add_argument(option, required=True)
+    args = parser.parse_args()
+    # The tool runs in a folder of its own: every path given must reach from there too.
+    for name in ("wine_run", "prefix", "tool", "texts", "emulator", "out"):
+        setattr(args, name, os.path.abspath(getattr(args, name)))
+    if not os.environ.get("DISPLAY"):
+        rw.log("SKIP: no X server to run on (scripts/windows-tests starts one)")
+        return rw.SKIP
+    shutil.rmtree(args.out, ignore_errors=True)
+    os.makedirs(args.out)
+    run = rw.Run(args.out)
+    run.display = os.environ["DISPLAY"]
+
+    def stop(signum, _frame):
+        raise rw.Failure(f"stopped by signal {signum}")
+
+    for s in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+        signal.signal(s, stop)
+    try:
+        steps(run, WineDesktop(run), args)
+        rw.log(f"PASS; screenshots in {args.out}")
+        return 0
+    except (rw.Failure, subprocess.TimeoutExpired, subprocess.CalledProcessError) as failure:
+        rw.log(f"FAIL: {failure}")
+        rw.show_logs(args.out)
+        return 1
+    finally:
+        run.cleanup()
+        link = os.path.join(args.prefix, "dosdevices", f"com{COM}")
+        if os.path.islink(link):
+            os.unlink(link)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
