@@ -5,6 +5,7 @@
 # make test-asan - the whole suite again, built with AddressSanitizer and UBSan (in ASAN_DIR)
 # make fuzz  - the fuzz targets (clang, libFuzzer; in FUZZ_DIR), each for FUZZ_SECONDS
 # make windows - the Windows tool and its tests, cross-built with MinGW-w64 (in WINDOWS_DIR)
+# make windows-package - the Windows installer and the portable .zip (in WINDOWS_DIR)
 # make test-windows - the Windows tests under Wine (part of make test)
 # make bench - the benchmarks, built in Release (in BENCH_DIR); not part of make test
 BUILD_DIR ?= build
@@ -21,7 +22,7 @@ FUZZ_SMOKE_SECONDS ?= 5
 BENCH_DIR ?= build-bench
 WINDOWS_DIR ?= build-windows
 
-.PHONY: all deps build run test package demo test-asan fuzz fuzz-build bench windows test-windows
+.PHONY: all deps build run test package demo test-asan fuzz fuzz-build bench windows windows-package test-windows
 
 all: build
 
@@ -55,6 +56,10 @@ windows: deps
 	cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 		-DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DPELMORA_HOST_BUILD=$(abspath $(BUILD_DIR)) $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_DIR)
+
+# make windows builds them too (whenever makensis is there, which deps installs); this names them alone.
+windows-package: windows
+	cmake --build $(WINDOWS_DIR) --target windows-package
 
 test-windows: windows
 	scripts/windows-tests $(WINDOWS_DIR)
