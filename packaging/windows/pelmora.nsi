@@ -46,9 +46,6 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "2026 ${PUBLISHER}, MIT licence"
 !insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!ifdef WINDOW_PROGRAM
-    !define MUI_FINISHPAGE_RUN "$INSTDIR\pelmora.exe"
-!endif
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "led_builder.h"
 #include "message_loop.h"
 #include "platform/win32/utf.h"
+#include "platform/win32/win32_dialogs.h"
 #include "session/session.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/main_window.h"
@@ -104,17 +106,48 @@ COLORREF textColourOf(HWND window, HWND control, UINT message) {
     return brush ? colour : none;
 }
 
+// The session's events as the windows raise them, counted on their way to it.
+class CountingEvents : public ControlEvents {
+public:
+    ControlEvents* inner = nullptr;
+    std::map<std::string, int> counts;
+
+    void startUp() override { ++counts["startUp"], inner->startUp(); }
+    void openLedFile() override { ++counts["openLedFile"], inner->openLedFile(); }
+    void appendShow() override { ++counts["appendShow"], inner->appendShow(); }
+    void closeInputForm() override { ++counts["closeInputForm"], inner->closeInputForm(); }
+    void removeShow() override { ++counts["removeShow"], inner->removeShow(); }
+    void changeColourOrder() override { ++counts["changeColourOrder"], inner->changeColourOrder(); }
+    void send() override { ++counts["send"], inner->send(); }
+    void togglePort() override { ++counts["togglePort"], inner->togglePort(); }
+    void portListOpening() override { ++counts["portListOpening"], inner->portListOpening(); }
+    void openShopLink() override { ++counts["openShopLink"], inner->openShopLink(); }
+    void shutdown() override { ++counts["shutdown"], inner->shutdown(); }
+    bool characterAccepted(std::int16_t code) override { return inner->characterAccepted(code); }
+    std::string numberTextChanged(const std::string& text) override { return inner->numberTextChanged(text); }
+};
+
 class Win32WindowTest : public ::testing::Test, protected FakePlatform {
 protected:
     void SetUp() override {
         window = std::make_unique<Win32MainWindow>([this] { ++programEnds; });
         session = std::make_unique<Session>(*window, platform(), folder.path().string());
-        window->setEvents(*session);
+        events.inner = session.get();
+        window->setEvents(events);
         session->startUp();
     }
     void TearDown() override {
         session.reset();
         window.reset();
+        pumpMessages();
+    }
+    // A key as the program's message loop hands it on: first to the windows' dialog handling.
+    void key(HWND target, UINT message, WPARAM code) {
+        MSG m{target, message, code, 1, 0, {}};
+        if (!window->dialogMessage(m)) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageW(&m);
+        }
         pumpMessages();
     }
 
@@ -154,6 +187,7 @@ protected:
     }
 
     TempDir folder;
+    CountingEvents events;
     int programEnds = 0;
     std::unique_ptr<Win32MainWindow> window;
     std::unique_ptr<Session> session;
@@ -199,9 +233,18 @@ TEST_F(Win32WindowTest, MainWindowIsFixedWithItsTitleBackgroundAndIcon) {
     const LONG_PTR style = ::GetWindowLongPtrW(main, GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
-    LOGBRUSH brush{};
-    ::GetObjectW(reinterpret_cast<HBRUSH>(::GetClassLongPtrW(main, GCLP_HBRBACKGROUND)), sizeof brush, &brush);
-    EXPECT_EQ(brush.lbColor, RGB(255, 224, 192));
+    // The background as the window paints it.
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 809, 265);
+    HGDIOBJ previous = ::SelectObject(dc, bitmap);
+    ::SendMessageW(main, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    EXPECT_EQ(::GetPixel(dc, 3, 3), RGB(255, 224, 192));
+    EXPECT_EQ(::GetPixel(dc, 805, 150), RGB(255, 224, 192));
+    ::SelectObject(dc, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
 }
 
 TEST_F(Win32WindowTest, EveryControlHasItsKindPlaceTextFontAndColour) {
@@ -298,6 +341,13 @@ TEST_F(Win32WindowTest, ButtonsListsAndTheLinkReachTheSession) {
     ::SendMessageW(control("Label4"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     ::SendMessageW(control("Label4"), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     EXPECT_EQ(web.opened.size(), 1u) << "other labels open nothing";
+    // A press that is let go outside opens nothing; a double-click is two clicks.
+    ::SendMessageW(control("Label5"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::SendMessageW(control("Label5"), WM_LBUTTONUP, 0, MAKELPARAM(3, 300));
+    EXPECT_EQ(web.opened.size(), 1u);
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        ::SendMessageW(control("Label5"), m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(3, 3));
+    EXPECT_EQ(web.opened.size(), 3u);
 
     // The port button, with the lamp and the locked list; then the send.
     ports.listed = {{"\\\\.\\COM1", "COM1"}};
@@ -432,6 +482,100 @@ TEST_F(Win32WindowTest, ClosingTheMainWindowShutsTheSessionDownAndEndsTheProgram
     EXPECT_EQ(programEnds, 1);
     EXPECT_FALSE(::IsWindowVisible(window->handle()));
     EXPECT_FALSE(::IsWindowVisible(window->form()->handle())) << "the session hides the dialog";
+}
+
+// Enter does nothing in either window, also on a button that has the keyboard: none is a default
+// button. Escape does nothing either.
+TEST_F(Win32WindowTest, EnterOnAFocusedButtonClicksNothing) {
+    window->show();
+    ::SetFocus(control("comsend"));
+    key(control("comsend"), WM_KEYDOWN, VK_RETURN);
+    key(control("comsend"), WM_CHAR, VK_RETURN);
+    EXPECT_EQ(events.counts["send"], 0);
+    EXPECT_TRUE(messages.shown.empty());
+
+    files.choose(ledFile("a.led", 10, 2));
+    click(control("open"));
+    ::SetFocus(dialogControl("inputok"));
+    key(dialogControl("inputok"), WM_KEYDOWN, VK_RETURN);
+    key(dialogControl("inputdots"), WM_KEYDOWN, VK_RETURN);
+    key(dialogControl("inputdots"), WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_EQ(events.counts["appendShow"], 0);
+    EXPECT_EQ(window->showEntryCount(), 0);
+    EXPECT_TRUE(::IsWindowVisible(window->form()->handle()));
+    // Space still clicks the button that has the keyboard.
+    ::SetFocus(dialogControl("inputok"));
+    ::SendMessageW(dialogControl("inputok"), WM_KEYDOWN, VK_SPACE, 0);
+    ::SendMessageW(dialogControl("inputok"), WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(events.counts["appendShow"], 1);
+}
+
+// cbrgb reports a choice once, when its open list closes on an entry; arrow keys in the open
+// list choose nothing yet, and Escape keeps the entry it had.
+TEST_F(Win32WindowTest, TheColourOrderListReportsOneChoiceWhenItsListCloses) {
+    window->show();
+    HWND box = control("cbrgb");
+    ::SetFocus(box);
+    ::SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
+    ::SendMessageW(box, WM_KEYDOWN, VK_DOWN, 0);
+    ::SendMessageW(box, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(events.counts["changeColourOrder"], 0);
+    ::SendMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(events.counts["changeColourOrder"], 0);
+    EXPECT_EQ(window->colourOrderIndex(), 0) << "Escape keeps the entry";
+
+    ::SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
+    ::SendMessageW(box, WM_KEYDOWN, VK_DOWN, 0);
+    ::SendMessageW(box, WM_KEYDOWN, VK_DOWN, 0);
+    ::SendMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(events.counts["changeColourOrder"], 1);
+    EXPECT_EQ(window->colourOrderIndex(), 2);
+    // With the list closed, each arrow key is a choice, as in Qt's list.
+    ::SendMessageW(box, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(events.counts["changeColourOrder"], 2);
+    EXPECT_EQ(window->colourOrderIndex(), 3);
+}
+
+// After another window had the keyboard, it goes back to the control that had it.
+TEST_F(Win32WindowTest, TheKeyboardComesBackToTheControlThatHadIt) {
+    window->show();
+    ::SetFocus(control("opencom"));
+    ::SendMessageW(window->handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    ::SetFocus(nullptr);
+    ::SendMessageW(window->handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(::GetFocus(), control("opencom"));
+}
+
+// While a message box is up, the parameter dialog beside the main window takes no input either:
+// it cannot be closed (and freed) or clicked underneath the box.
+bool formEnabledDuringBox = true;
+HWND formDuringBox = nullptr;
+int WINAPI recordingMessageBox(HWND, LPCWSTR, LPCWSTR, UINT) {
+    formEnabledDuringBox = ::IsWindowEnabled(formDuringBox);
+    return IDOK;
+}
+
+TEST_F(Win32WindowTest, AMessageBoxKeepsTheParameterDialogFromInputWhileItIsUp) {
+    files.choose(ledFile("a.led", 10, 2));
+    click(control("open"));
+    formDuringBox = window->form()->handle();
+    Win32MessageBox box(recordingMessageBox);
+    box.setOwner(window->handle());
+    box.show("注意", "text", MessageBox::Icon::exclamation);
+    EXPECT_FALSE(formEnabledDuringBox);
+    EXPECT_TRUE(::IsWindowEnabled(formDuringBox)) << "enabled again after the box";
+}
+
+TEST_F(Win32WindowTest, InputMethodCharactersGoThroughTheKeyFilter) {
+    files.choose(ledFile("a.led", 10, 2));
+    click(control("open"));
+    HWND dots = dialogControl("inputdots");
+    ::SetWindowTextW(dots, L"4");
+    ::SendMessageW(dots, EM_SETSEL, 1, 1);
+    ::SendMessageW(dots, WM_IME_CHAR, 0x4e00, 0);  // 一: 0x4e00 is 19968, accepted as a code of 127 or more
+    ::SendMessageW(dots, WM_IME_CHAR, L'a', 0);
+    pumpMessages();
+    EXPECT_EQ(windowText(dots), L"4一");
 }
 
 }  // namespace

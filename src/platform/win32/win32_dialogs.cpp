@@ -4,6 +4,43 @@
 
 namespace pelmora {
 
+namespace {
+
+// Modal to the whole program, as the Qt tool's dialogs are: while it is up, the tool's other
+// windows (the parameter dialog beside the main window) take no input either, so that no
+// command can run, or a window go, underneath it. The owner is disabled by the dialog itself.
+class ThreadModal {
+public:
+    explicit ThreadModal(HWND owner) {
+        struct Search {
+            HWND owner;
+            std::vector<HWND>* disabled;
+        } search{owner, &disabled_};
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND window, LPARAM parameter) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(parameter);
+                if (window != s.owner && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+                    ::EnableWindow(window, FALSE);
+                    s.disabled->push_back(window);
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+    }
+    ~ThreadModal() {
+        for (HWND window : disabled_)
+            if (::IsWindow(window)) ::EnableWindow(window, TRUE);
+    }
+    ThreadModal(const ThreadModal&) = delete;
+    ThreadModal& operator=(const ThreadModal&) = delete;
+
+private:
+    std::vector<HWND> disabled_;
+};
+
+}  // namespace
+
 OpenFileNameCall::OpenFileNameCall(const FileDialogSettings& settings, HWND owner)
     : filter_(toWide(settings.filterName)),
       initialDir_(toWide(settings.initialDir)),
@@ -38,6 +75,7 @@ FileDialogResult OpenFileNameCall::selection() const {
 
 FileDialogResult Win32FileDialog::open(const FileDialogSettings& settings) {
     OpenFileNameCall call(settings, owner_);
+    const ThreadModal modal(owner_);
     if (call_(&call.parameters())) return call.selection();
     // So many files chosen that their names do not fit: that too is a multiple selection.
     if (lastError_() == FNERR_BUFFERTOOSMALL) return {FileDialogResult::Outcome::several, {}};
@@ -46,6 +84,7 @@ FileDialogResult Win32FileDialog::open(const FileDialogSettings& settings) {
 
 void Win32MessageBox::show(const std::string& title, const std::string& text, Icon icon) {
     const UINT style = MB_OK | (icon == Icon::exclamation ? MB_ICONEXCLAMATION : 0u);
+    const ThreadModal modal(owner_);
     call_(owner_, toWide(text).c_str(), toWide(title).c_str(), style);
 }
 

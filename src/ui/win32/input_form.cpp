@@ -1,6 +1,7 @@
 #include "ui/win32/input_form.h"
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <cstdint>
 
@@ -17,7 +18,7 @@ constexpr DWORD formExStyle = WS_EX_CONTROLPARENT;
 
 }  // namespace
 
-Win32InputForm::Win32InputForm(ControlEvents& events, HWND owner) : events_(events) {
+Win32InputForm::Win32InputForm(ControlEvents& events, HWND owner) : events_(&events) {
     white_ = ::CreateSolidBrush(RGB(255, 255, 255));
     registerWindowClass(formClass, windowObjectProc<Win32InputForm>, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     const std::wstring title = toWide(inputFormLayout.title);
@@ -34,9 +35,11 @@ Win32InputForm::Win32InputForm(ControlEvents& events, HWND owner) : events_(even
     std::vector<HWND> order;
     for (std::size_t row : inputFormLayout.focusOrder) order.push_back(controls_[row]);
     setTabOrder(order);
+    lastFocus_ = control(InputControl::inputdots);
 }
 
 Win32InputForm::~Win32InputForm() {
+    events_ = nullptr;  // nothing the controls say while they go reaches the session
     if (window_) ::DestroyWindow(window_);
     freeFonts(fonts_);
     ::DeleteObject(white_);
@@ -48,13 +51,11 @@ void Win32InputForm::place() {
     placeControls(inputFormLayout, controls_.data(), fonts_, dpi_);
 }
 
+// Shown and in front, the keyboard where it was (inputdots the first time).
 void Win32InputForm::show() {
     ::ShowWindow(window_, SW_SHOW);
     ::SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (!shownBefore_) {
-        shownBefore_ = true;
-        ::SetFocus(control(InputControl::inputdots));
-    }
+    if (::GetActiveWindow() == window_) ::SetFocus(lastFocus_);
 }
 
 void Win32InputForm::hide() { ::ShowWindow(window_, SW_HIDE); }
@@ -76,23 +77,38 @@ std::string Win32InputForm::frames() const { return toUtf8(windowText(control(In
 
 // Whatever changed the text (typing, pasting, the program), the rule decides what it becomes.
 void Win32InputForm::textChanged(HWND box) {
-    if (ruling_) return;
+    if (ruling_ || !events_) return;
     const std::string text = toUtf8(windowText(box));
-    const std::string ruled = events_.numberTextChanged(text);
+    const std::string ruled = events_->numberTextChanged(text);
     if (ruled == text) return;
     ruling_ = true;
-    ::SetWindowTextW(box, toWide(ruled).c_str());
-    ::SendMessageW(box, EM_SETSEL, ruled.size(), ruled.size());
+    const std::wstring wide = toWide(ruled);
+    ::SetWindowTextW(box, wide.c_str());
+    ::SendMessageW(box, EM_SETSEL, wide.size(), wide.size());
     ruling_ = false;
 }
 
 LRESULT CALLBACK Win32InputForm::numberBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                DWORD_PTR data) {
+    auto* form = reinterpret_cast<Win32InputForm*>(data);
+    const auto accepted = [form](WPARAM code) {
+        return form->events_ &&
+               form->events_->characterAccepted(static_cast<std::int16_t>(static_cast<std::uint16_t>(code)));
+    };
     // A typed character, its UTF-16 code read as a signed 16-bit number; a refused one is
     // swallowed, Ctrl+V (code 22) among them.
-    if (message == WM_CHAR) {
-        auto* form = reinterpret_cast<Win32InputForm*>(data);
-        if (!form->events_.characterAccepted(static_cast<std::int16_t>(static_cast<std::uint16_t>(wParam)))) return 0;
+    if ((message == WM_CHAR || message == WM_IME_CHAR) && !accepted(wParam)) return 0;
+    // What an input method commits goes in whole when its first character passes the filter;
+    // otherwise the commit is dropped and the text stays as it was.
+    if (message == WM_IME_COMPOSITION && (lParam & GCS_RESULTSTR)) {
+        if (HIMC context = ::ImmGetContext(box)) {
+            wchar_t committed[2] = {};
+            const LONG bytes = ::ImmGetCompositionStringW(context, GCS_RESULTSTR, committed, sizeof committed);
+            const bool refused = bytes >= static_cast<LONG>(sizeof(wchar_t)) && !accepted(committed[0]);
+            if (refused) ::ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_CANCEL, 0);
+            ::ImmReleaseContext(box, context);
+            if (refused) return 0;
+        }
     }
     return ::DefSubclassProc(box, message, wParam, lParam);
 }
@@ -103,7 +119,8 @@ LRESULT Win32InputForm::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         case WM_COMMAND: {
             const int id = LOWORD(wParam), code = HIWORD(wParam);
             // Enter and Escape arrive as IDOK and IDCANCEL: there is no default button, so nothing.
-            if (id == controlId(index(InputControl::inputok)) && code == BN_CLICKED) events_.appendShow();
+            if (!events_) return 0;
+            if (id == controlId(index(InputControl::inputok)) && code == BN_CLICKED) events_->appendShow();
             if (code == EN_CHANGE) textChanged(reinterpret_cast<HWND>(lParam));
             return 0;
         }
@@ -116,7 +133,16 @@ LRESULT Win32InputForm::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             break;
         case WM_CLOSE:
             // Closing cannot be refused: the session hides the dialog and discards it.
-            events_.closeInputForm();
+            if (events_) events_->closeInputForm();
+            return 0;
+        case WM_ACTIVATE:
+            // The box that had the keyboard gets it back, never the dialog's frame.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = ::GetFocus();
+                if (focus && ::IsChild(hwnd, focus)) lastFocus_ = focus;
+            } else {
+                ::SetFocus(lastFocus_);
+            }
             return 0;
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);

@@ -42,13 +42,13 @@ private:
     void place();
     void textChanged(HWND box);
 
-    ControlEvents& events_;
+    ControlEvents* events_;
     HWND window_ = nullptr;
     int dpi_ = 96;
     std::array<HWND, static_cast<std::size_t>(InputControl::count)> controls_{};
     std::vector<HFONT> fonts_;
     HBRUSH white_ = nullptr;
-    bool shownBefore_ = false;
+    HWND lastFocus_ = nullptr;  // the control that gets the keyboard when the dialog is active
     bool ruling_ = false;  // a text the rule put back is not ruled again
 };
 

@@ -4,6 +4,7 @@
 #include <uxtheme.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "platform/win32/utf.h"
 #include "show/show_table.h"
@@ -17,7 +18,6 @@ constexpr wchar_t mainClass[] = L"PelmoraMain";
 // A fixed single border with a close button, neither maximise nor minimise.
 constexpr DWORD mainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD mainExStyle = WS_EX_CONTROLPARENT;
-constexpr UINT retireForms = WM_APP + 1;
 
 constexpr int rowOf(MainControl c) { return static_cast<int>(index(c)); }
 
@@ -37,7 +37,8 @@ Win32MainWindow::Win32MainWindow(std::function<void()> endProgram) : endProgram_
     background_ = ::CreateSolidBrush(colourRef(colour));
     white_ = ::CreateSolidBrush(RGB(255, 255, 255));
     initCommonControls();
-    registerWindowClass(mainClass, windowObjectProc<Win32MainWindow>, background_);
+    // The class has no brush of its own: each window paints its background with its own brush.
+    registerWindowClass(mainClass, windowObjectProc<Win32MainWindow>, nullptr);
     const std::wstring title = toWide(mainWindowLayout.title);
     window_ = ::CreateWindowExW(mainExStyle, mainClass, title.c_str(), mainStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                 mainWindowLayout.width, mainWindowLayout.height, nullptr, nullptr,
@@ -47,6 +48,8 @@ Win32MainWindow::Win32MainWindow(std::function<void()> endProgram) : endProgram_
 }
 
 Win32MainWindow::~Win32MainWindow() {
+    // The session may be gone already: what the controls still say while they go, nobody hears.
+    events_ = nullptr;
     form_.reset();
     retired_.clear();
     if (window_) ::DestroyWindow(window_);
@@ -68,6 +71,8 @@ HWND Win32MainWindow::create(std::size_t row) {
     HWND control = createControl(window_, mainWindowLayout.controls[row], row);
     if (row == index(MainControl::datList)) {
         ::SetWindowSubclass(control, showListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    } else if (row == index(MainControl::Label5)) {
+        ::SetWindowSubclass(control, linkProc, 1, reinterpret_cast<DWORD_PTR>(this));
     } else if (row == index(MainControl::epprom)) {
         // The plain bar fills in exact proportion; a themed one may round to its blocks.
         ::SetWindowTheme(control, L"", L"");
@@ -123,6 +128,14 @@ void Win32MainWindow::show() {
 }
 
 bool Win32MainWindow::dialogMessage(MSG& message) {
+    // Back in the program's own loop, outside every dialog's: dialogs closed meanwhile go now.
+    retired_.clear();
+    // Enter on a focused button clicks nothing: no button of either window is a default button.
+    if ((message.message == WM_KEYDOWN || message.message == WM_CHAR) && message.wParam == VK_RETURN) {
+        HWND focus = ::GetFocus();
+        wchar_t name[16] = {};
+        if (focus && ::GetClassNameW(focus, name, 16) && std::wstring_view(name) == L"Button") return true;
+    }
     if (form_ && form_->handle() && ::IsDialogMessageW(form_->handle(), &message)) return true;
     return window_ && ::IsDialogMessageW(window_, &message);
 }
@@ -138,7 +151,6 @@ void Win32MainWindow::destroyInputForm() {
     // The dialog may be inside its own close message: it goes once that is over.
     form_->hide();
     retired_.push_back(std::move(form_));
-    ::PostMessageW(window_, retireForms, 0, 0);
 }
 
 void Win32MainWindow::setStatus(const std::string& text) {
@@ -251,16 +263,13 @@ void Win32MainWindow::command(int row, int code) {
             if (code == BN_CLICKED) events_->togglePort();
             break;
         case rowOf(MainControl::cbrgb):
-            if (code == CBN_SELCHANGE) events_->changeColourOrder();
+            colourOrderNotified(code);
             break;
         case rowOf(MainControl::cbcom):
             if (code == CBN_DROPDOWN) events_->portListOpening();
             // Text the user typed or pasted into the field selects no port; a choice from the list does.
             if (code == CBN_EDITCHANGE) portTyped_ = true;
             if (code == CBN_SELCHANGE) portTyped_ = false;
-            break;
-        case rowOf(MainControl::Label5):
-            if (code == STN_CLICKED) events_->openShopLink();
             break;
         default:
             break;
@@ -304,6 +313,65 @@ void Win32MainWindow::drawEntryText(HDC dc, int entry, RECT row, const RECT& cli
     ::DrawTextW(dc, path.c_str(), static_cast<int>(path.size()), &row,
                 DT_SINGLELINE | DT_NOPREFIX | DT_TOP | DT_PATH_ELLIPSIS | DT_NOCLIP);
     ::RestoreDC(dc, saved);
+}
+
+// A choice in cbrgb, as Qt's combo box reports one: once, when the open list is closed on an
+// entry, or at each arrow key while it is closed; an open list left with Escape chooses nothing
+// and keeps the entry it had.
+void Win32MainWindow::colourOrderNotified(int code) {
+    HWND box = control(MainControl::cbrgb);
+    switch (code) {
+        case CBN_DROPDOWN:
+            colourListOpen_ = true;
+            colourBeforeOpen_ = listSelection(box);
+            break;
+        case CBN_SELCHANGE:
+            if (!colourListOpen_ && !::SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0)) events_->changeColourOrder();
+            break;
+        case CBN_SELENDOK:
+            if (colourListOpen_) {
+                colourListOpen_ = false;
+                events_->changeColourOrder();
+            }
+            break;
+        case CBN_SELENDCANCEL:
+            if (colourListOpen_) {
+                colourListOpen_ = false;
+                ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(colourBeforeOpen_), 0);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// Label5 acts on a release of the left button inside it, after a press inside it, as a link does.
+LRESULT CALLBACK Win32MainWindow::linkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR data) {
+    auto* window = reinterpret_cast<Win32MainWindow*>(data);
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            window->linkPressed_ = true;
+            ::SetCapture(label);
+            return 0;
+        case WM_LBUTTONUP: {
+            if (!window->linkPressed_) break;
+            window->linkPressed_ = false;
+            ::ReleaseCapture();
+            RECT inside{};
+            ::GetClientRect(label, &inside);
+            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (::PtInRect(&inside, at) && window->events_) window->events_->openShopLink();
+            return 0;
+        }
+        case WM_CAPTURECHANGED:
+            window->linkPressed_ = false;
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(label, message, wParam, lParam);
 }
 
 LRESULT CALLBACK Win32MainWindow::showListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -404,8 +472,22 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             place();
             return 0;
         }
-        case retireForms:
-            retired_.clear();
+        case WM_ERASEBKGND: {
+            RECT client{};
+            ::GetClientRect(hwnd, &client);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &client, background_);
+            return 1;
+        }
+        case WM_ACTIVATE:
+            // The control that had the keyboard gets it back, after a message box, the file
+            // dialog or another program: never the window's frame.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = ::GetFocus();
+                if (focus && ::IsChild(hwnd, focus)) lastFocus_ = focus;
+            } else {
+                ::SetFocus(lastFocus_ && ::IsWindow(lastFocus_) ? lastFocus_
+                                                                  : controls_[mainWindowLayout.focusOrder.front()]);
+            }
             return 0;
         case WM_NCDESTROY:
             window_ = nullptr;

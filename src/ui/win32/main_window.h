@@ -69,6 +69,8 @@ public:
 
 private:
     static LRESULT CALLBACK showListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK linkProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void colourOrderNotified(int code);
     template <class Window>
     friend LRESULT CALLBACK windowObjectProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -89,6 +91,10 @@ private:
     HWND tooltip_ = nullptr;
     Rgb lamp_{0, 0, 0};
     bool portTyped_ = false;
+    bool colourListOpen_ = false;
+    int colourBeforeOpen_ = 0;
+    bool linkPressed_ = false;
+    HWND lastFocus_ = nullptr;
     std::vector<std::wstring> portTooltips_;
     std::wstring tooltipText_;
     LRESULT hoveredEntry_ = -1;
