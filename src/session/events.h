@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pelmora {
 
@@ -13,6 +14,8 @@ public:
 
     virtual void startUp() = 0;            // the main window is loaded, before it is first shown
     virtual void openLedFile() = 0;        // click of open
+    // Files dropped onto the main window: the open command with them, without the file dialog.
+    virtual void openDroppedFiles(const std::vector<std::string>& paths) = 0;
     virtual void appendShow() = 0;         // click of inputok
     virtual void closeInputForm() = 0;     // the user closes the parameter dialog
     virtual void removeShow() = 0;         // double-click on datList

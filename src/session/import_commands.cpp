@@ -48,8 +48,21 @@ void Session::openLedFile() {
     settings.allowMultiSelect = true;
     settings.namesMustExist = false;  // a typed name that does not exist is the open command's failure
     settings.title = text(texts::fileDialogTitle);
-    const FileDialogResult chosen = platform_.files.open(settings);
+    openChosen(platform_.files.open(settings));
+}
 
+// As if they had been chosen in the file dialog: one file is opened, several get the refusal
+// that several chosen there get.
+void Session::openDroppedFiles(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+    view_.setProgressVisible(false);
+    FileDialogResult dropped;
+    dropped.outcome = paths.size() == 1 ? FileDialogResult::Outcome::chosen : FileDialogResult::Outcome::several;
+    if (paths.size() == 1) dropped.path = paths.front();
+    openChosen(dropped);
+}
+
+void Session::openChosen(const FileDialogResult& chosen) {
     LedHeader header;
     if (chosen.outcome != FileDialogResult::Outcome::chosen || !readChosenFile(chosen.path, header)) {
         platform_.messages.show(text(texts::attention), text(texts::wrongFile), MessageBox::Icon::exclamation);

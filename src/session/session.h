@@ -67,6 +67,7 @@ public:
 
     void startUp() override;
     void openLedFile() override;
+    void openDroppedFiles(const std::vector<std::string>& paths) override;
     void appendShow() override;
     void closeInputForm() override;
     void removeShow() override;
@@ -85,6 +86,7 @@ private:
     void commEvent(int code) override;
     void portLost() override;
 
+    void openChosen(const FileDialogResult& chosen);
     bool readChosenFile(const std::string& path, LedHeader& header);
     void presetInputForm(const LedHeader& header);
     void refreshUsedMemory();

@@ -68,6 +68,30 @@ TEST_F(ImportTest, OpenCommandPresetsTheDialogFromTheFile) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// A file dropped onto the window is opened as if the file dialog had chosen it, without the
+// dialog; several dropped at once get the refusal of several chosen there.
+TEST_F(ImportTest, DroppedFilesRunTheOpenCommandWithoutTheFileDialog) {
+    view.progressVisible = true;
+    session.openDroppedFiles({ledFile("a.led", 100, 10)});
+    EXPECT_TRUE(files.asked.empty());
+    ASSERT_NE(view.input(), nullptr);
+    EXPECT_TRUE(view.input()->shown);
+    EXPECT_EQ(view.input()->dots(), "100");
+    EXPECT_EQ(view.input()->frames(), "10");
+    EXPECT_FALSE(view.progressVisible);
+    EXPECT_TRUE(messages.shown.empty());
+
+    session.openDroppedFiles({ledFile("b.led", 10, 1), ledFile("c.led", 10, 1)});
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "注意");
+    EXPECT_EQ(messages.shown[0].text, "你没有打开任何文件或找开了错误的文件!");
+    session.openDroppedFiles({dir.write("not-led.txt", Bytes(5, 1))});
+    EXPECT_EQ(messages.shown.size(), 2u) << "a file that is no LED file is refused as from the dialog";
+    session.openDroppedFiles({});
+    EXPECT_EQ(messages.shown.size(), 2u) << "a drop of nothing does nothing";
+    EXPECT_TRUE(files.asked.empty());
+}
+
 TEST_F(ImportTest, AFileOfOnlyAHeaderPresetsOneFrame) {
     files.choose(dir.write("header.led", Bytes(512, 0)));
     session.openLedFile();

@@ -1,13 +1,17 @@
 // The whole import as a user does it in the window: open, the parameter dialog, OK, the list and
 // the used-memory indicator; closing the dialog; removing a show; closing the tool.
 
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "event_loop.h"
 #include "qt_printers.h"
 #include "session/texts.h"
 #include "window_fixture.h"
@@ -72,6 +76,39 @@ TEST_F(ImportFlow, OpenShowsThePresetDialogAndOkListsTheShow) {
     EXPECT_EQ(control<QProgressBar>("epprom")->value(), 3000);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(session->table().showCount(), 1);
+}
+
+// Files dragged from a file manager onto the window: the drag is taken, and once the drop is
+// over the open command runs with them, the file dialog not shown.
+TEST_F(ImportFlow, ADroppedFileOpensLikeOneChosenInTheFileDialog) {
+    showWindow();
+    const auto drop = [this](const std::vector<std::string>& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const auto& p : paths) urls << QUrl::fromLocalFile(QString::fromStdString(p));
+        data.setUrls(urls);
+        const QPointF at(400, 150);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window.get(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window.get(), &dropped);
+        EXPECT_TRUE(dropped.isAccepted());
+    };
+    drop({ledFile("a.led", 10, 3)});
+    EXPECT_EQ(parameterDialog(), nullptr) << "nothing happens inside the drop itself";
+    spin(5);
+    ASSERT_NE(parameterDialog(), nullptr);
+    EXPECT_TRUE(parameterDialog()->isVisible());
+    EXPECT_TRUE(files.asked.empty());
+    clickOk();
+    EXPECT_EQ(listed(), QStringList{QString::fromStdString(folder.path().string() + "/a.led")});
+
+    drop({ledFile("b.led", 10, 3), ledFile("c.led", 10, 3)});
+    EXPECT_TRUE(messages.shown.empty()) << "nothing happens inside the drop itself";
+    spin(5);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "你没有打开任何文件或找开了错误的文件!");
 }
 
 TEST_F(ImportFlow, CorrectedNumbersAreWhatTheShowTakes) {

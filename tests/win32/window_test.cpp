@@ -5,6 +5,9 @@
 //
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
 
 #include <map>
 #include <memory>
@@ -114,6 +117,9 @@ public:
 
     void startUp() override { ++counts["startUp"], inner->startUp(); }
     void openLedFile() override { ++counts["openLedFile"], inner->openLedFile(); }
+    void openDroppedFiles(const std::vector<std::string>& paths) override {
+        ++counts["openDroppedFiles"], inner->openDroppedFiles(paths);
+    }
     void appendShow() override { ++counts["appendShow"], inner->appendShow(); }
     void closeInputForm() override { ++counts["closeInputForm"], inner->closeInputForm(); }
     void removeShow() override { ++counts["removeShow"], inner->removeShow(); }
@@ -564,6 +570,37 @@ TEST_F(Win32WindowTest, AMessageBoxKeepsTheParameterDialogFromInputWhileItIsUp) 
     box.show("注意", "text", MessageBox::Icon::exclamation);
     EXPECT_FALSE(formEnabledDuringBox);
     EXPECT_TRUE(::IsWindowEnabled(formDuringBox)) << "enabled again after the box";
+}
+
+// Files dropped onto the window, as the shell hands them over: the open command with them.
+HDROP dropOf(const std::vector<std::wstring>& paths) {
+    std::size_t characters = 1;
+    for (const auto& p : paths) characters += p.size() + 1;
+    HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + characters * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    auto* names = reinterpret_cast<wchar_t*>(drop + 1);
+    for (const auto& p : paths) names = std::copy(p.begin(), p.end(), names) + 1;  // each ended by a NUL
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+TEST_F(Win32WindowTest, ADroppedFileOpensLikeOneChosenInTheFileDialog) {
+    EXPECT_TRUE(::GetWindowLongPtrW(window->handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    const std::string a = ledFile("彩虹_a.led", 10, 3);
+    ::SendMessageW(window->handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf({toWide(a)})), 0);
+    ASSERT_TRUE(window->form());
+    EXPECT_TRUE(::IsWindowVisible(window->form()->handle()));
+    EXPECT_TRUE(files.asked.empty());
+    click(dialogControl("inputok"));
+    EXPECT_EQ(listEntries(), std::vector<std::string>{a});
+
+    ::SendMessageW(window->handle(), WM_DROPFILES,
+                   reinterpret_cast<WPARAM>(dropOf({toWide(ledFile("b.led", 10, 3)), toWide(ledFile("c.led", 10, 3))})),
+                   0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "你没有打开任何文件或找开了错误的文件!");
 }
 
 TEST_F(Win32WindowTest, InputMethodCharactersGoThroughTheKeyFilter) {

@@ -3,6 +3,11 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -179,6 +184,41 @@ MainWindow::MainWindow() : QWidget(nullptr), endProgram_([] { QCoreApplication::
     for (QWidget* passive : std::initializer_list<QWidget*>{coms_, progressBar_, epprom_})
         passive->setFocusPolicy(Qt::NoFocus);
     setFocusOrder(mainWindowLayout, built_);
+    setAcceptDrops(true);
+}
+
+namespace {
+
+// The local files of a drag, as paths; none when anything dragged is not a local file.
+std::vector<std::string> droppedFiles(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) return {};
+        paths.push_back(url.toLocalFile().toStdString());
+    }
+    return paths;
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (!droppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> paths = droppedFiles(event->mimeData());
+    if (paths.empty() || !events_) return;
+    event->acceptProposedAction();
+    // Once the drop is over: the open command may show the dialog or a message box, which must
+    // not run inside the drag and drop's own handling.
+    QTimer::singleShot(0, this, [this, paths] {
+        if (events_) events_->openDroppedFiles(paths);
+    });
 }
 
 MainWindow::~MainWindow() {

@@ -137,6 +137,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // LED files dropped onto the window run the open command with them.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QWidget* build(const ControlLayout& row);

@@ -1,6 +1,7 @@
 #include "ui/win32/main_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <uxtheme.h>
 
 #include <algorithm>
@@ -17,7 +18,7 @@ namespace {
 constexpr wchar_t mainClass[] = L"PelmoraMain";
 // A fixed single border with a close button, neither maximise nor minimise.
 constexpr DWORD mainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD mainExStyle = WS_EX_CONTROLPARENT;
+constexpr DWORD mainExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
 
 constexpr int rowOf(MainControl c) { return static_cast<int>(index(c)); }
 
@@ -470,6 +471,20 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
             ::SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
             place();
+            return 0;
+        }
+        case WM_DROPFILES: {
+            // LED files dropped onto the window: the open command with them, no file dialog.
+            auto drop = reinterpret_cast<HDROP>(wParam);
+            std::vector<std::string> paths;
+            const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            for (UINT i = 0; i < count; ++i) {
+                std::wstring path(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+                path.resize(::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+                paths.push_back(toUtf8(path));
+            }
+            ::DragFinish(drop);
+            if (events_) events_->openDroppedFiles(paths);
             return 0;
         }
         case WM_ERASEBKGND: {
