@@ -252,6 +252,15 @@ void registerWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background) {
     ::RegisterClassExW(&windowClass);
 }
 
+void keepKeyboardOnActivation(HWND window, WPARAM activation, HWND& lastFocus, HWND fallback) {
+    if (LOWORD(activation) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(window, focus)) lastFocus = focus;
+        return;
+    }
+    ::SetFocus(lastFocus && ::IsWindow(lastFocus) ? lastFocus : fallback);
+}
+
 void setTabOrder(const std::vector<HWND>& order) {
     HWND after = HWND_TOP;
     for (HWND control : order) {

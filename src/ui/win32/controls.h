@@ -70,6 +70,10 @@ LRESULT CALLBACK windowObjectProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     return window->handle(hwnd, message, wParam, lParam);
 }
 
+// WM_ACTIVATE of a window: the control that had the keyboard when the window went inactive gets
+// it back when it is active again (the fallback until one has had it), never the window's frame.
+void keepKeyboardOnActivation(HWND window, WPARAM activation, HWND& lastFocus, HWND fallback);
+
 // Tab moves through the controls in this order (each a tab stop, in this z-order).
 void setTabOrder(const std::vector<HWND>& order);
 

@@ -136,13 +136,7 @@ LRESULT Win32InputForm::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             if (events_) events_->closeInputForm();
             return 0;
         case WM_ACTIVATE:
-            // The box that had the keyboard gets it back, never the dialog's frame.
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focus = ::GetFocus();
-                if (focus && ::IsChild(hwnd, focus)) lastFocus_ = focus;
-            } else {
-                ::SetFocus(lastFocus_);
-            }
+            keepKeyboardOnActivation(hwnd, wParam, lastFocus_, control(InputControl::inputdots));
             return 0;
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);

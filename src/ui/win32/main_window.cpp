@@ -494,15 +494,8 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             return 1;
         }
         case WM_ACTIVATE:
-            // The control that had the keyboard gets it back, after a message box, the file
-            // dialog or another program: never the window's frame.
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focus = ::GetFocus();
-                if (focus && ::IsChild(hwnd, focus)) lastFocus_ = focus;
-            } else {
-                ::SetFocus(lastFocus_ && ::IsWindow(lastFocus_) ? lastFocus_
-                                                                  : controls_[mainWindowLayout.focusOrder.front()]);
-            }
+            // After a message box, the file dialog or another program.
+            keepKeyboardOnActivation(hwnd, wParam, lastFocus_, controls_[mainWindowLayout.focusOrder.front()]);
             return 0;
         case WM_NCDESTROY:
             window_ = nullptr;
