@@ -25,6 +25,10 @@ public:
     virtual void portListOpening() = 0;    // cbcom's list is about to drop down
     virtual void openShopLink() = 0;       // click of Label5
     virtual void shutdown() = 0;           // the user closes the main window
+    virtual void previewShow(int entry) = 0;  // 预览 in the context menu of datList's entry `entry`
+    virtual void previewPending() = 0;        // 预览 in the parameter dialog's context menu
+    virtual void previewTick() = 0;           // the preview's frame time has passed
+    virtual void previewClosed() = 0;         // the user closes the preview window
 
     // The parameter dialog's number boxes. A typed character, as its UTF-16 code read as a
     // signed 16-bit number: whether it may go into the text.

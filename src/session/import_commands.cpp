@@ -71,6 +71,7 @@ void Session::openChosen(const FileDialogResult& chosen) {
     pending_ = opened_;
     presetInputForm(header);
     view_.setStatus("");
+    if (previewing_ && previewShow_ == 0) drawPreview(true);  // another file waits now
 }
 
 void Session::appendShow() {
@@ -89,6 +90,7 @@ void Session::appendShow() {
 
     switch (result) {
         case ShowTable::AppendResult::added:
+            if (previewShow_ == 0) endPreview();  // the file waits no longer
             form.hide();
             view_.addShowEntry(pending_->entryPath);
             view_.setStatus("");
@@ -110,6 +112,7 @@ void Session::appendShow() {
 
 void Session::closeInputForm() {
     if (!view_.hasInputForm()) return;
+    if (previewShow_ == 0) endPreview();
     view_.inputForm().hide();
     view_.setStatus("");
     view_.destroyInputForm();
@@ -120,6 +123,9 @@ void Session::removeShow() {
     // of a list of one, else the selected one. Two or more entries and none selected: nothing.
     const int r = view_.showEntryCount() == 1 ? 0 : view_.selectedShowEntry();
     if (r < 0 || r >= view_.showEntryCount() || !table_.remove(r)) return;
+    // The preview of the removed show goes with it; one of a later show follows it down.
+    if (previewing_ && previewShow_ == r + 1) endPreview();
+    if (previewShow_ > r + 1) --previewShow_;
     view_.removeShowEntry(r);
     view_.setStatus("");
     refreshUsedMemory();

@@ -61,7 +61,10 @@ void Session::shutdown() {
 bool Session::characterAccepted(std::int16_t code) { return keyFilterAccepts(code); }
 
 std::string Session::numberTextChanged(const std::string& text) {
-    return belowMinimum(text) ? std::string(minimumText) : text;
+    std::string ruled = belowMinimum(text) ? std::string(minimumText) : text;
+    // A preview of the waiting file follows every change of the two numbers.
+    if (previewing_ && previewShow_ == 0 && view_.hasInputForm()) drawPreview(true);
+    return ruled;
 }
 
 }  // namespace pelmora

@@ -77,6 +77,10 @@ public:
     void portListOpening() override;
     void openShopLink() override;
     void shutdown() override;
+    void previewShow(int entry) override;
+    void previewPending() override;
+    void previewTick() override;
+    void previewClosed() override;
     bool characterAccepted(std::int16_t code) override;
     std::string numberTextChanged(const std::string& text) override;
 
@@ -93,6 +97,9 @@ private:
     bool openSequence();
     void closeSequence();
     void write(std::span<const std::uint8_t> bytes);
+    void startPreview();
+    void drawPreview(bool withOverview);
+    void endPreview();
 
     MainView& view_;
     Platform platform_;
@@ -101,6 +108,11 @@ private:
     OpenedFile opened_;
     std::optional<OpenedFile> pending_;  // the file of the last open command that succeeded
     Handshake handshake_;
+    // What the preview window shows: show previewShow_ of the table, or the pending file with
+    // the numbers typed in the dialog (previewShow_ 0); nothing while previewing_ is false.
+    bool previewing_ = false;
+    int previewShow_ = 0;
+    std::int64_t previewFrame_ = 0;
 };
 
 }  // namespace pelmora

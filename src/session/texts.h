@@ -1,6 +1,7 @@
 #pragma once
 // Every text the tool shows: window captions, control texts, status lines and messages.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,13 @@ inline constexpr std::string_view framesCaption = "节目帧数";
 inline constexpr std::string_view checkHint = "(如不正确,请手动输入)";
 inline constexpr std::string_view okButton = "确定";
 std::string showParametersCaption(int show);  // 输入第 n 个节目参数
+
+// The preview window.
+inline constexpr std::string_view previewTitle = "节目预览";
+inline constexpr std::string_view previewItem = "预览";
+std::string previewFrameCaption(std::int64_t frame, std::int64_t frames);  // 第 3 / 10 帧
+// 点数 10  帧数 4  字节 120  起始地址 38
+std::string previewDescription(std::int64_t dots, std::int64_t frames, std::int64_t bytes, std::int64_t start);
 
 // The open-file dialog.
 inline constexpr std::string_view fileDialogTitle = "打开led文件";

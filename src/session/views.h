@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "session/rgb.h"
+#include "show/preview.h"
 
 namespace pelmora {
 
@@ -22,6 +23,28 @@ public:
     virtual std::string frames() const = 0;
 };
 
+// What the preview window shows at one moment.
+struct PreviewPicture {
+    std::string caption;      // 第 3 / 10 帧
+    std::string description;  // the show's dots, frames, bytes and start address
+    PreviewFrame frame;       // the dots of the current frame
+    int current = 0;          // the current frame, from 0
+    int frames = 0;
+};
+
+// The preview window 节目预览, a window of its own: it changes nothing of the other two.
+class PreviewView {
+public:
+    virtual ~PreviewView() = default;
+    // Shown and in front; while shown, the preview tick comes every frameTimeMs.
+    virtual void showPreview(int frameTimeMs) = 0;
+    virtual void closePreview() = 0;
+    virtual bool previewShown() const = 0;
+    // The whole show at a glance: one row per frame (as many as fit), one column per dot.
+    virtual void setOverview(const std::vector<PreviewFrame>& frames) = 0;
+    virtual void setPicture(const PreviewPicture& picture) = 0;
+};
+
 // The main window's controls.
 class MainView {
 public:
@@ -31,6 +54,9 @@ public:
     virtual InputForm& inputForm() = 0;
     virtual bool hasInputForm() const = 0;
     virtual void destroyInputForm() = 0;
+
+    // The preview window; none where a front-end has none.
+    virtual PreviewView* preview() { return nullptr; }
 
     // prossstates, the status line.
     virtual void setStatus(const std::string& text) = 0;

@@ -160,8 +160,25 @@ private:
     std::string dots_ = "1", frames_ = "1";
 };
 
+// The preview window keeps what it was last given.
+class FakePreview : public PreviewView {
+public:
+    void showPreview(int frameTimeMs) override { shown = true, tickMs = frameTimeMs; }
+    void closePreview() override { shown = false; }
+    bool previewShown() const override { return shown; }
+    void setOverview(const std::vector<PreviewFrame>& frames) override { overview = frames; }
+    void setPicture(const PreviewPicture& p) override { picture = p; }
+    bool shown = false;
+    int tickMs = 0;
+    std::vector<PreviewFrame> overview;
+    PreviewPicture picture;
+};
+
 class FakeMainView : public MainView {
 public:
+    PreviewView* preview() override { return &previewWindow; }
+    FakePreview previewWindow;
+
     InputForm& inputForm() override {
         if (!form) form = std::make_unique<FakeInputForm>(), ++formsCreated;
         return *form;

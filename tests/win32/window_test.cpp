@@ -129,6 +129,10 @@ public:
     void portListOpening() override { ++counts["portListOpening"], inner->portListOpening(); }
     void openShopLink() override { ++counts["openShopLink"], inner->openShopLink(); }
     void shutdown() override { ++counts["shutdown"], inner->shutdown(); }
+    void previewShow(int entry) override { ++counts["previewShow"], inner->previewShow(entry); }
+    void previewPending() override { ++counts["previewPending"], inner->previewPending(); }
+    void previewTick() override { ++counts["previewTick"], inner->previewTick(); }
+    void previewClosed() override { ++counts["previewClosed"], inner->previewClosed(); }
     bool characterAccepted(std::int16_t code) override { return inner->characterAccepted(code); }
     std::string numberTextChanged(const std::string& text) override { return inner->numberTextChanged(text); }
 };

@@ -1,10 +1,13 @@
 #include "ui/qt/input_form.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <cstdint>
 
+#include "session/texts.h"
 #include "ui/qt/control_table.h"
 #include "ui/qt/window_icon.h"
 
@@ -94,6 +97,14 @@ void InputFormWindow::setDots(const std::string& text) { dots_->setText(QString:
 std::string InputFormWindow::dots() const { return dots_->text().toStdString(); }
 void InputFormWindow::setFrames(const std::string& text) { frames_->setText(QString::fromStdString(text)); }
 std::string InputFormWindow::frames() const { return frames_->text().toStdString(); }
+
+void InputFormWindow::contextMenuEvent(QContextMenuEvent* event) {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("inputFormMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(qtText(texts::previewItem), this, [this] { events_.previewPending(); });
+    menu->popup(event->globalPos());
+}
 
 void InputFormWindow::closeEvent(QCloseEvent* event) {
     // Closing cannot be refused; the session hides the dialog, empties the status line and

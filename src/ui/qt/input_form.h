@@ -49,6 +49,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // 预览 in the dialog's context menu: the waiting file with the numbers as typed.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     QWidget* build(const ControlLayout& row);

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleFactory>
@@ -19,6 +20,7 @@
 #include "show/show_table.h"
 #include "ui/qt/control_table.h"
 #include "ui/qt/input_form.h"
+#include "ui/qt/preview_window.h"
 #include "ui/qt/window_icon.h"
 
 namespace pelmora {
@@ -318,6 +320,17 @@ void MainWindow::connectEvents() {
     connect(cbcom_, &PortComboBox::listOpening, this, [&e] { e.portListOpening(); });
     connect(datList_, &ShowList::doubleClicked, this, [&e] { e.removeShow(); });
     connect(label5_, &LinkLabel::clicked, this, [&e] { e.openShopLink(); });
+    // 预览 in the context menu of an entry of datList.
+    datList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(datList_, &QWidget::customContextMenuRequested, this, [this, &e](const QPoint& at) {
+        const int row = datList_->indexAt(at).row();
+        if (row < 0) return;
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QStringLiteral("datListMenu"));
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addAction(qtText(texts::previewItem), this, [&e, row] { e.previewShow(row); });
+        menu->popup(datList_->viewport()->mapToGlobal(at));
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -337,6 +350,11 @@ InputForm& MainWindow::inputForm() {
 }
 
 bool MainWindow::hasInputForm() const { return form_ != nullptr; }
+
+PreviewView* MainWindow::preview() {
+    if (!preview_ && events_) preview_ = new PreviewWindow(*events_, this);
+    return preview_;
+}
 
 void MainWindow::destroyInputForm() {
     if (!form_) return;

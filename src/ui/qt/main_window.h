@@ -22,6 +22,7 @@
 namespace pelmora {
 
 class InputFormWindow;
+class PreviewWindow;
 
 // The port-open lamp coms: a filled circle in the lamp colour.
 class Lamp : public QWidget {
@@ -112,6 +113,7 @@ public:
     InputForm& inputForm() override;
     bool hasInputForm() const override;
     void destroyInputForm() override;
+    PreviewView* preview() override;
     void setStatus(const std::string& text) override;
     void addShowEntry(const std::string& path) override;
     void removeShowEntry(int position) override;
@@ -165,7 +167,8 @@ private:
     LinkLabel* label5_ = nullptr;
     QStyle* blockStyle_ = nullptr;  // the progress bars' style, owned by the window
 
-    InputFormWindow* form_ = nullptr;                 // a window of its own: no Qt parent
+    InputFormWindow* form_ = nullptr;
+    PreviewWindow* preview_ = nullptr;  // made on first use, a window of its own owned by this one                 // a window of its own: no Qt parent
     std::vector<QPointer<InputFormWindow>> retired_;  // closed dialogs waiting for deleteLater
     ControlEvents* events_ = nullptr;
     std::function<void()> endProgram_;

@@ -1,0 +1,46 @@
+#pragma once
+// The preview window 节目预览: a window of its own, owned by the main window, that plays a show's
+// frames as the session hands them over. It draws and forwards; it decides nothing.
+
+#include <QImage>
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+#include <vector>
+
+#include "session/events.h"
+#include "session/views.h"
+
+namespace pelmora {
+
+class PreviewWindow : public QWidget, public PreviewView {
+    Q_OBJECT
+public:
+    PreviewWindow(ControlEvents& events, QWidget* owner);
+
+    void showPreview(int frameTimeMs) override;
+    void closePreview() override;
+    bool previewShown() const override { return isVisible(); }
+    void setOverview(const std::vector<PreviewFrame>& frames) override;
+    void setPicture(const PreviewPicture& picture) override;
+
+    // Where dot d of the current frame is drawn (its centre), for the tests.
+    QPoint dotCentre(std::size_t d) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    int dotCell() const;
+
+    ControlEvents& events_;
+    QTimer timer_;
+    QLabel* caption_ = nullptr;
+    QLabel* description_ = nullptr;
+    PreviewPicture picture_;
+    QImage overview_;  // one row per frame, one column per dot; missing dots grey
+};
+
+}  // namespace pelmora

@@ -1,0 +1,93 @@
+// The preview window's wiring: the context menus open it for the right show, it draws the file's
+// own colours, follows the typed numbers, and goes with Escape and with its show.
+
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+
+#include "event_loop.h"
+#include "qt_printers.h"
+#include "ui/qt/preview_window.h"
+#include "window_fixture.h"
+
+namespace pelmora::testing {
+namespace {
+
+class PreviewWindowTest : public WindowTest {
+protected:
+    // A right-click on a widget, then 预览 in the menu it brings up.
+    void previewFrom(QWidget* target, const QPoint& at, const char* menuName) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &event);
+        auto* menu = window->findChild<QMenu*>(QString::fromLatin1(menuName));
+        ASSERT_NE(menu, nullptr) << "no menu " << menuName;
+        ASSERT_EQ(menu->actions().size(), 1);
+        EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("预览"));
+        menu->actions()[0]->trigger();
+        menu->close();
+        spin(2);
+    }
+    PreviewWindow* preview() { return window->findChild<PreviewWindow*>(QStringLiteral("preview")); }
+    QString caption() { return preview()->findChild<QLabel*>(QStringLiteral("previewCaption"))->text(); }
+    QString description() { return preview()->findChild<QLabel*>(QStringLiteral("previewDescription"))->text(); }
+};
+
+TEST_F(PreviewWindowTest, TheListsMenuPlaysThatShowInTheFilesOwnColours) {
+    showWindow();
+    // Show 2 in colour order GRB: the preview still draws the file's red, green and blue.
+    ASSERT_TRUE(importShow(ledFile("a.led", 10, 4)));
+    ASSERT_TRUE(importShow(ledFile("b.led", 3, 2)));
+    control<QComboBox>("cbrgb")->setCurrentIndex(2);
+    session->changeColourOrder();
+    ASSERT_EQ(session->table().showColourOrder(2), 2);
+    auto* list = control<QListWidget>("datList");
+    previewFrom(list->viewport(), list->visualItemRect(list->item(1)).center(), "datListMenu");
+    ASSERT_NE(preview(), nullptr);
+    EXPECT_TRUE(preview()->isVisible());
+    EXPECT_EQ(preview()->windowTitle(), QStringLiteral("节目预览"));
+    EXPECT_EQ(caption(), QStringLiteral("第 1 / 2 帧"));
+    EXPECT_EQ(description(), QStringLiteral("点数 3  帧数 2  字节 18  起始地址 158"));
+    const QImage drawn = preview()->grab().toImage();
+    EXPECT_EQ(drawn.pixelColor(preview()->dotCentre(1)), QColor(patternPixel(0, 1, 0), patternPixel(0, 1, 1),
+                                                                  patternPixel(0, 1, 2)));
+    // It plays: the next frame comes by itself.
+    EXPECT_TRUE(runUntil([&] { return caption() == QStringLiteral("第 2 / 2 帧"); }));
+    EXPECT_EQ(listEntries().size(), 2u) << "the main window is as it was";
+}
+
+TEST_F(PreviewWindowTest, EscapeClosesItAndRemovingItsShowClosesIt) {
+    showWindow();
+    ASSERT_TRUE(importShow(ledFile("a.led", 10, 4)));
+    ASSERT_TRUE(importShow(ledFile("b.led", 3, 2)));
+    auto* list = control<QListWidget>("datList");
+    previewFrom(list->viewport(), list->visualItemRect(list->item(0)).center(), "datListMenu");
+    ASSERT_TRUE(preview()->isVisible());
+    QTest::keyClick(preview(), Qt::Key_Escape);
+    EXPECT_FALSE(preview()->isVisible());
+
+    previewFrom(list->viewport(), list->visualItemRect(list->item(0)).center(), "datListMenu");
+    ASSERT_TRUE(preview()->isVisible());
+    list->setCurrentRow(0);
+    session->removeShow();
+    EXPECT_FALSE(preview()->isVisible());
+}
+
+TEST_F(PreviewWindowTest, TheDialogsMenuPreviewsTheWaitingFileAsTyped) {
+    showWindow();
+    files.choose(ledFile("a.led", 4, 2));
+    click("open");
+    ASSERT_NE(parameterDialog(), nullptr);
+    previewFrom(parameterDialog(), QPoint(200, 140), "inputFormMenu");
+    ASSERT_NE(preview(), nullptr);
+    ASSERT_TRUE(preview()->isVisible());
+    EXPECT_EQ(description(), QStringLiteral("点数 4  帧数 2  字节 24  起始地址 38"));
+    auto* dots = parameterDialog()->findChild<QLineEdit*>(QStringLiteral("inputdots"));
+    dots->selectAll();
+    QTest::keyClicks(dots, QStringLiteral("9"));
+    EXPECT_EQ(description(), QStringLiteral("点数 9  帧数 2  字节 54  起始地址 38")) << "it follows the typing";
+}
+
+}  // namespace
+}  // namespace pelmora::testing
