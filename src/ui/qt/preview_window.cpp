@@ -57,13 +57,17 @@ void PreviewWindow::closePreview() {
 void PreviewWindow::setOverview(const std::vector<PreviewFrame>& frames) {
     std::size_t width = 1;
     for (const auto& frame : frames) width = std::max(width, frame.dots.size());
-    overview_ = QImage(static_cast<int>(width), std::max<int>(static_cast<int>(frames.size()), 1), QImage::Format_RGB32);
-    overview_.fill(Qt::white);
+    QImage image(static_cast<int>(width), std::max<int>(static_cast<int>(frames.size()), 1), QImage::Format_RGB32);
+    image.fill(Qt::white);
     for (std::size_t f = 0; f < frames.size(); ++f)
         for (std::size_t d = 0; d < frames[f].dots.size(); ++d) {
             const PreviewDot& dot = frames[f].dots[d];
-            overview_.setPixelColor(static_cast<int>(d), static_cast<int>(f), dot.present ? colourOf(dot) : missingColour);
+            image.setPixelColor(static_cast<int>(d), static_cast<int>(f), dot.present ? colourOf(dot) : missingColour);
         }
+    // Scaled once here, so that each frame's paint only copies it: the paints share the thread
+    // that answers the controller during a download.
+    overview_ = image.scaled(overviewArea.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    overviewRows_ = image.height();
     update();
 }
 
@@ -96,7 +100,6 @@ void PreviewWindow::paintEvent(QPaintEvent*) {
     // empty grey ring, never a black dot.
     const int cell = dotCell();
     const int radius = std::max(cell / 2 - 1, 1);
-    painter.setRenderHint(QPainter::Antialiasing);
     for (std::size_t d = 0; d < picture_.frame.dots.size(); ++d) {
         const QPoint centre = dotCentre(d);
         if (centre.y() + radius > stripArea.bottom()) break;  // no more rows fit
@@ -111,11 +114,10 @@ void PreviewWindow::paintEvent(QPaintEvent*) {
         painter.drawEllipse(centre, radius, radius);
     }
     // The whole show at a glance, the current frame marked.
-    painter.setRenderHint(QPainter::Antialiasing, false);
     if (!overview_.isNull()) {
-        painter.drawImage(overviewArea, overview_);
-        if (picture_.frames > 0 && picture_.current < overview_.height()) {
-            const double rowHeight = double(overviewArea.height()) / overview_.height();
+        painter.drawImage(overviewArea.topLeft(), overview_);
+        if (picture_.frames > 0 && picture_.current < overviewRows_) {
+            const double rowHeight = double(overviewArea.height()) / overviewRows_;
             const int y = overviewArea.top() + static_cast<int>(picture_.current * rowHeight);
             painter.setPen(QPen(Qt::red, 1));
             painter.setBrush(Qt::NoBrush);

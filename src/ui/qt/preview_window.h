@@ -40,7 +40,8 @@ private:
     QLabel* caption_ = nullptr;
     QLabel* description_ = nullptr;
     PreviewPicture picture_;
-    QImage overview_;  // one row per frame, one column per dot; missing dots grey
+    QImage overview_;       // one row per frame, one column per dot, scaled to its area; missing dots grey
+    int overviewRows_ = 0;  // the frames it holds
 };
 
 }  // namespace pelmora
