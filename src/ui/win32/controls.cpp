@@ -252,6 +252,12 @@ void registerWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background) {
     ::RegisterClassExW(&windowClass);
 }
 
+int moveForNewDpi(HWND window, WPARAM wParam, LPARAM lParam) {
+    const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+    ::SetWindowPos(window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    return HIWORD(wParam);
+}
+
 void keepKeyboardOnActivation(HWND window, WPARAM activation, HWND& lastFocus, HWND fallback) {
     if (LOWORD(activation) == WA_INACTIVE) {
         HWND focus = ::GetFocus();

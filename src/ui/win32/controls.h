@@ -70,6 +70,10 @@ LRESULT CALLBACK windowObjectProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     return window->handle(hwnd, message, wParam, lParam);
 }
 
+// WM_DPICHANGED of a window: it moves to where Windows suggests and answers the new DPI; the
+// window then places its controls for it.
+int moveForNewDpi(HWND window, WPARAM wParam, LPARAM lParam);
+
 // WM_ACTIVATE of a window: the control that had the keyboard when the window went inactive gets
 // it back when it is active again (the fallback until one has had it), never the window's frame.
 void keepKeyboardOnActivation(HWND window, WPARAM activation, HWND& lastFocus, HWND fallback);

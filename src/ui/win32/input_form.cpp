@@ -138,13 +138,10 @@ LRESULT Win32InputForm::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         case WM_ACTIVATE:
             keepKeyboardOnActivation(hwnd, wParam, lastFocus_, control(InputControl::inputdots));
             return 0;
-        case WM_DPICHANGED: {
-            dpi_ = HIWORD(wParam);
-            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-            ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        case WM_DPICHANGED:
+            dpi_ = moveForNewDpi(hwnd, wParam, lParam);
             place();
             return 0;
-        }
         case WM_NCDESTROY:
             window_ = nullptr;
             break;

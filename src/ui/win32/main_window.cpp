@@ -466,13 +466,10 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             if (events_) events_->shutdown();
             if (endProgram_) endProgram_();
             return 0;
-        case WM_DPICHANGED: {
-            dpi_ = HIWORD(wParam);
-            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-            ::SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        case WM_DPICHANGED:
+            dpi_ = moveForNewDpi(hwnd, wParam, lParam);
             place();
             return 0;
-        }
         case WM_DROPFILES: {
             // LED files dropped onto the window: the open command with them, no file dialog.
             auto drop = reinterpret_cast<HDROP>(wParam);
