@@ -8,7 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
-
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -141,6 +141,11 @@ class Win32WindowTest : public ::testing::Test, protected FakePlatform {
 protected:
     void SetUp() override {
         window = std::make_unique<Win32MainWindow>([this] { ++programEnds; });
+        // A context menu answered as the test says, item menuAnswer (none unless set).
+        window->setContextMenu([this](HWND owner, POINT, const std::vector<std::wstring>& items) {
+            menus.push_back({owner, items});
+            return menuAnswer;
+        });
         session = std::make_unique<Session>(*window, platform(), folder.path().string());
         events.inner = session.get();
         window->setEvents(events);
@@ -196,6 +201,12 @@ protected:
         click(dialogControl("inputok"));
     }
 
+    struct AskedMenu {
+        HWND owner;
+        std::vector<std::wstring> items;
+    };
+    std::vector<AskedMenu> menus;
+    int menuAnswer = -1;
     TempDir folder;
     CountingEvents events;
     int programEnds = 0;
@@ -617,6 +628,165 @@ TEST_F(Win32WindowTest, InputMethodCharactersGoThroughTheKeyFilter) {
     ::SendMessageW(dots, WM_IME_CHAR, L'a', 0);
     pumpMessages();
     EXPECT_EQ(windowText(dots), L"4一");
+}
+
+// The preview window's client area as it paints it, read back pixel by pixel.
+class DrawnPreview {
+public:
+    explicit DrawnPreview(HWND preview) {
+        RECT client{};
+        ::GetClientRect(preview, &client);
+        width_ = client.right;
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        HBITMAP canvas = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ previous = ::SelectObject(dc, canvas);
+        ::SendMessageW(preview, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        ::GdiFlush();
+        const auto* pixels = static_cast<const std::uint32_t*>(bits);
+        pixels_.assign(pixels, pixels + static_cast<std::size_t>(client.right) * client.bottom);
+        ::SelectObject(dc, previous);
+        ::DeleteObject(canvas);
+        ::DeleteDC(dc);
+    }
+    COLORREF at(int x, int y) const {
+        const std::uint32_t p = pixels_[static_cast<std::size_t>(y) * width_ + x];
+        return RGB(p >> 16 & 0xff, p >> 8 & 0xff, p & 0xff);
+    }
+
+private:
+    int width_ = 0;
+    std::vector<std::uint32_t> pixels_;
+};
+
+class Win32PreviewTest : public Win32WindowTest {
+protected:
+    // A right-click on datList at a point of it, and 预览 in the menu when one comes.
+    void rightClickList(POINT client) {
+        HWND list = control("datList");
+        ::ClientToScreen(list, &client);
+        menuAnswer = 0;
+        ::SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(client.x, client.y));
+        pumpMessages();
+    }
+    void previewEntry(int entry) {
+        RECT r{};
+        ::SendMessageW(control("datList"), LB_GETITEMRECT, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(&r));
+        rightClickList({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    }
+    HWND preview() { return window->previewWindow() ? window->previewWindow()->handle() : nullptr; }
+    bool shown() { return preview() && ::IsWindowVisible(preview()); }
+    std::wstring caption() { return windowText(window->previewWindow()->caption()); }
+    std::wstring description() { return windowText(window->previewWindow()->description()); }
+};
+
+COLORREF filePixel(int frame, int dot) {
+    return RGB(patternPixel(frame, dot, 0), patternPixel(frame, dot, 1), patternPixel(frame, dot, 2));
+}
+
+TEST_F(Win32PreviewTest, TheListsMenuPlaysThatEntrysShowInTheFilesOwnColours) {
+    importShow(ledFile("a.led", 10, 4));
+    importShow(ledFile("b.led", 3, 2));
+    // Show 2 in colour order GRB: the preview still draws the file's red, green and blue.
+    ::SendMessageW(control("cbrgb"), CB_SETCURSEL, 2, 0);
+    notify(control("cbrgb"), CBN_SELCHANGE);
+    ASSERT_EQ(session->table().showColourOrder(2), 2);
+
+    const int selected = window->selectedShowEntry();
+    // Below the last entry there is no menu.
+    rightClickList({100, 60});
+    EXPECT_TRUE(menus.empty());
+    EXPECT_EQ(preview(), nullptr);
+
+    previewEntry(1);
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].owner, window->handle());
+    EXPECT_EQ(menus[0].items, std::vector<std::wstring>{L"预览"});
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(windowText(preview()), L"节目预览");
+    EXPECT_EQ(::GetWindow(preview(), GW_OWNER), window->handle());
+    EXPECT_EQ(clientSize(preview()).cx, 640);
+    EXPECT_EQ(clientSize(preview()).cy, 400);
+    EXPECT_EQ(caption(), L"第 1 / 2 帧");
+    EXPECT_EQ(description(), L"点数 3  帧数 2  字节 18  起始地址 158");
+    // Three dots take 12-pixel cells from the strip's corner (10, 56): dot 1's centre is (28, 62).
+    const DrawnPreview drawn(preview());
+    EXPECT_EQ(drawn.at(28, 62), filePixel(0, 1));
+    EXPECT_EQ(drawn.at(16, 62), filePixel(0, 0));
+    EXPECT_EQ(drawn.at(100, 62), RGB(0, 0, 0)) << "the strip beyond the dots";
+    // The overview below: frame 0's row in the upper half, frame 1's in the lower; dot 0's column.
+    EXPECT_EQ(drawn.at(20, 280), filePixel(0, 0));
+    EXPECT_EQ(drawn.at(20, 360), filePixel(1, 0));
+    EXPECT_EQ(drawn.at(9, 280), RGB(255, 0, 0)) << "the current frame marked";
+
+    // It plays: the next frame comes by itself, and the main window is as it was.
+    EXPECT_TRUE(runUntil([&] { return caption() == L"第 2 / 2 帧"; }));
+    EXPECT_GT(events.counts["previewTick"], 0);
+    EXPECT_EQ(window->showEntryCount(), 2);
+    EXPECT_EQ(window->selectedShowEntry(), selected);
+}
+
+TEST_F(Win32PreviewTest, EscapeItsCloseButtonAndTheRemovalOfItsShowCloseIt) {
+    importShow(ledFile("a.led", 10, 4));
+    importShow(ledFile("b.led", 3, 2));
+    previewEntry(0);
+    ASSERT_TRUE(shown());
+    key(preview(), WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(events.counts["previewClosed"], 1);
+
+    previewEntry(0);
+    ASSERT_TRUE(shown());
+    ::SendMessageW(preview(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(events.counts["previewClosed"], 2);
+    const int ticks = events.counts["previewTick"];
+    spin(20);
+    EXPECT_EQ(events.counts["previewTick"], ticks) << "a closed preview plays no more";
+
+    previewEntry(0);
+    ASSERT_TRUE(shown());
+    window->selectShowEntry(0);
+    ::SendMessageW(control("datList"), WM_LBUTTONDBLCLK, 0, MAKELPARAM(20, 5));
+    pumpMessages();
+    EXPECT_EQ(window->showEntryCount(), 1);
+    EXPECT_FALSE(shown());
+}
+
+TEST_F(Win32PreviewTest, TheDialogsMenuPreviewsTheWaitingFileAsTyped) {
+    files.choose(ledFile("a.led", 4, 2));
+    click(control("open"));
+    ASSERT_TRUE(window->form());
+    // The menu key on the dialog (no point), and a right-click on one of its labels.
+    menuAnswer = 0;
+    ::SendMessageW(window->form()->handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window->form()->handle()),
+                   MAKELPARAM(-1, -1));
+    pumpMessages();
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].owner, window->form()->handle());
+    EXPECT_EQ(menus[0].items, std::vector<std::wstring>{L"预览"});
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(description(), L"点数 4  帧数 2  字节 24  起始地址 38");
+    key(preview(), WM_KEYDOWN, VK_ESCAPE);
+    HWND label = dialogControl("Label1");
+    ::SendMessageW(label, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(label), MAKELPARAM(10, 10));
+    pumpMessages();
+    EXPECT_EQ(menus.size(), 2u);
+    ASSERT_TRUE(shown());
+    EXPECT_TRUE(::IsWindowVisible(window->form()->handle())) << "the dialog stays";
+
+    // It follows the typing: 400 dots of a file that holds 2 x 512 bytes of frames. Frame 0 has
+    // the file's dots up to 341; the rest is missing, an empty grey ring. In 12-pixel cells, 51
+    // to a row, dot 399's centre is (520, 146).
+    ::SetWindowTextW(dialogControl("inputdots"), L"400");
+    pumpMessages();
+    EXPECT_EQ(description(), L"点数 400  帧数 2  字节 2400  起始地址 38");
+    const DrawnPreview drawn(preview());
+    EXPECT_EQ(drawn.at(16, 62), filePixel(0, 0));
+    EXPECT_EQ(drawn.at(520, 146), RGB(0, 0, 0)) << "a missing dot is not filled";
+    EXPECT_EQ(drawn.at(520, 141), RGB(160, 160, 160)) << "but ringed";
 }
 
 }  // namespace

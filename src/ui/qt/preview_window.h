@@ -33,8 +33,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    int dotCell() const;
-
     ControlEvents& events_;
     QTimer timer_;
     QLabel* caption_ = nullptr;

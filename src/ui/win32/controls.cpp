@@ -267,6 +267,23 @@ void keepKeyboardOnActivation(HWND window, WPARAM activation, HWND& lastFocus, H
     ::SetFocus(lastFocus && ::IsWindow(lastFocus) ? lastFocus : fallback);
 }
 
+int popupContextMenu(HWND owner, POINT screen, const std::vector<std::wstring>& items) {
+    HMENU menu = ::CreatePopupMenu();
+    for (std::size_t i = 0; i < items.size(); ++i)
+        ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), items[i].c_str());
+    const BOOL chosen = ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0,
+                                         owner, nullptr);
+    ::DestroyMenu(menu);
+    return chosen > 0 ? chosen - 1 : -1;
+}
+
+POINT contextMenuPoint(LPARAM lParam, HWND window, RECT fallback) {
+    if (!menuFromKeyboard(lParam)) return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    POINT at{fallback.left, fallback.top};
+    ::ClientToScreen(window, &at);
+    return at;
+}
+
 void setTabOrder(const std::vector<HWND>& order) {
     HWND after = HWND_TOP;
     for (HWND control : order) {

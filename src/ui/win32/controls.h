@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,18 @@ int moveForNewDpi(HWND window, WPARAM wParam, LPARAM lParam);
 // WM_ACTIVATE of a window: the control that had the keyboard when the window went inactive gets
 // it back when it is active again (the fallback until one has had it), never the window's frame.
 void keepKeyboardOnActivation(HWND window, WPARAM activation, HWND& lastFocus, HWND fallback);
+
+// A context menu of these items at a point of the screen, answered by the user: the position of
+// the item chosen, -1 for none. The windows show the real one; tests answer in its place.
+using ContextMenu = std::function<int(HWND owner, POINT screen, const std::vector<std::wstring>& items)>;
+int popupContextMenu(HWND owner, POINT screen, const std::vector<std::wstring>& items);
+// WM_CONTEXTMENU from the keyboard's menu key (or Shift+F10) rather than the mouse: no point.
+inline bool menuFromKeyboard(LPARAM lParam) {
+    return static_cast<short>(LOWORD(lParam)) == -1 && static_cast<short>(HIWORD(lParam)) == -1;
+}
+// Where WM_CONTEXTMENU asks for a menu: the point it gives, or from the keyboard the top-left
+// corner of `fallback` in the window.
+POINT contextMenuPoint(LPARAM lParam, HWND window, RECT fallback);
 
 // Tab moves through the controls in this order (each a tab stop, in this z-order).
 void setTabOrder(const std::vector<HWND>& order);

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/win32/utf.h"
+#include "session/texts.h"
 #include "ui/win32/controls.h"
 
 namespace pelmora {
@@ -18,7 +19,8 @@ constexpr DWORD formExStyle = WS_EX_CONTROLPARENT;
 
 }  // namespace
 
-Win32InputForm::Win32InputForm(ControlEvents& events, HWND owner) : events_(&events) {
+Win32InputForm::Win32InputForm(ControlEvents& events, HWND owner, const ContextMenu& menu)
+    : events_(&events), menu_(menu) {
     white_ = ::CreateSolidBrush(RGB(255, 255, 255));
     registerWindowClass(formClass, windowObjectProc<Win32InputForm>, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     const std::wstring title = toWide(inputFormLayout.title);
@@ -131,6 +133,13 @@ LRESULT Win32InputForm::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
                                               ::GetSysColor(COLOR_BTNFACE), white_))
                 return reinterpret_cast<LRESULT>(brush);
             break;
+        case WM_CONTEXTMENU: {
+            // 预览 for the waiting file, with the numbers as typed; the text boxes have their own menu.
+            RECT corner{};
+            const POINT at = contextMenuPoint(lParam, hwnd, corner);
+            if (menu_(hwnd, at, {toWide(texts::previewItem)}) == 0 && events_) events_->previewPending();
+            return 0;
+        }
         case WM_CLOSE:
             // Closing cannot be refused: the session hides the dialog and discards it.
             if (events_) events_->closeInputForm();

@@ -12,12 +12,14 @@
 #include "session/events.h"
 #include "session/layout.h"
 #include "session/views.h"
+#include "ui/win32/controls.h"
 
 namespace pelmora {
 
 class Win32InputForm : public InputForm {
 public:
-    Win32InputForm(ControlEvents& events, HWND owner);
+    // The context menu 预览 is answered by `menu`, which outlives the dialog.
+    Win32InputForm(ControlEvents& events, HWND owner, const ContextMenu& menu);
     ~Win32InputForm() override;
     Win32InputForm(const Win32InputForm&) = delete;
     Win32InputForm& operator=(const Win32InputForm&) = delete;
@@ -43,6 +45,7 @@ private:
     void textChanged(HWND box);
 
     ControlEvents* events_;
+    const ContextMenu& menu_;
     HWND window_ = nullptr;
     int dpi_ = 96;
     std::array<HWND, static_cast<std::size_t>(InputControl::count)> controls_{};

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/win32/utf.h"
+#include "session/texts.h"
 #include "show/show_table.h"
 #include "ui/win32/controls.h"
 
@@ -51,6 +52,7 @@ Win32MainWindow::Win32MainWindow(std::function<void()> endProgram) : endProgram_
 Win32MainWindow::~Win32MainWindow() {
     // The session may be gone already: what the controls still say while they go, nobody hears.
     events_ = nullptr;
+    preview_.reset();
     form_.reset();
     retired_.clear();
     if (window_) ::DestroyWindow(window_);
@@ -143,8 +145,14 @@ bool Win32MainWindow::dialogMessage(MSG& message) {
 
 InputForm& Win32MainWindow::inputForm() {
     // Owned by the main window, so that it stays in front of it while shown; still not modal.
-    if (!form_) form_ = std::make_unique<Win32InputForm>(*events_, window_);
+    if (!form_) form_ = std::make_unique<Win32InputForm>(*events_, window_, contextMenu_);
     return *form_;
+}
+
+// A window of its own, owned by the main window so that it stays in front of it.
+PreviewView* Win32MainWindow::preview() {
+    if (!preview_ && events_) preview_ = std::make_unique<Win32PreviewWindow>(*events_, window_);
+    return preview_.get();
 }
 
 void Win32MainWindow::destroyInputForm() {
@@ -235,13 +243,8 @@ int Win32MainWindow::frameTimeIndex() const { return listSelection(control(MainC
 
 std::wstring Win32MainWindow::tooltipAt(HWND hwnd, POINT client) const {
     if (hwnd == control(MainControl::datList)) {
-        // The list names the nearest entry also for a point below the last one.
-        const LRESULT hit = ::SendMessageW(hwnd, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
-        RECT entry{};
-        if (HIWORD(hit) != 0 || ::SendMessageW(hwnd, LB_GETITEMRECT, LOWORD(hit), reinterpret_cast<LPARAM>(&entry)) ==
-                                    LB_ERR || !::PtInRect(&entry, client))
-            return {};
-        return toWide(showEntry(LOWORD(hit)));
+        const int entry = entryAt(client);
+        return entry < 0 ? std::wstring() : toWide(showEntry(entry));
     }
     if (controlRow(hwnd) == rowOf(MainControl::cbcom)) {
         const int entry = portIndex();
@@ -249,6 +252,36 @@ std::wstring Win32MainWindow::tooltipAt(HWND hwnd, POINT client) const {
             return portTooltips_[static_cast<std::size_t>(entry)];
     }
     return {};
+}
+
+int Win32MainWindow::entryAt(POINT client) const {
+    HWND list = control(MainControl::datList);
+    // The list names the nearest entry also for a point below the last one.
+    const LRESULT hit = ::SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
+    RECT entry{};
+    if (HIWORD(hit) != 0 ||
+        ::SendMessageW(list, LB_GETITEMRECT, LOWORD(hit), reinterpret_cast<LPARAM>(&entry)) == LB_ERR ||
+        !::PtInRect(&entry, client))
+        return -1;
+    return LOWORD(hit);
+}
+
+// 预览 in the context menu of an entry of datList, for the entry under the pointer; from the
+// keyboard's menu key, for the selected entry. Elsewhere in the list there is no menu.
+void Win32MainWindow::showListMenu(LPARAM lParam) {
+    HWND list = control(MainControl::datList);
+    int entry = selectedShowEntry();
+    RECT place{};
+    ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(std::max(entry, 0)), reinterpret_cast<LPARAM>(&place));
+    place.top = place.bottom;
+    const POINT at = contextMenuPoint(lParam, list, place);
+    if (!menuFromKeyboard(lParam)) {
+        POINT client = at;
+        ::ScreenToClient(list, &client);
+        entry = entryAt(client);
+    }
+    if (entry < 0 || !events_) return;
+    if (contextMenu_(window_, at, {toWide(texts::previewItem)}) == 0 && events_) events_->previewShow(entry);
 }
 
 void Win32MainWindow::command(int row, int code) {
@@ -445,6 +478,9 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             }
             break;
         }
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) == control(MainControl::datList)) showListMenu(lParam);
+            return 0;
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == control(MainControl::Label5)) {
                 ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));

@@ -13,7 +13,9 @@
 #include "session/events.h"
 #include "session/layout.h"
 #include "session/views.h"
+#include "ui/win32/controls.h"
 #include "ui/win32/input_form.h"
+#include "ui/win32/preview_window.h"
 
 namespace pelmora {
 
@@ -40,6 +42,11 @@ public:
     bool hasInputForm() const override { return form_ != nullptr; }
     void destroyInputForm() override;
     Win32InputForm* form() const { return form_.get(); }
+
+    PreviewView* preview() override;
+    Win32PreviewWindow* previewWindow() const { return preview_.get(); }
+    // How both windows' context menus are answered: by the user, unless a test answers.
+    void setContextMenu(ContextMenu menu) { contextMenu_ = std::move(menu); }
 
     void setStatus(const std::string& text) override;
     void addShowEntry(const std::string& path) override;
@@ -81,6 +88,8 @@ private:
     void drawShowEntry(const DRAWITEMSTRUCT& item);
     void drawEntryText(HDC dc, int entry, RECT row, const RECT& clip, COLORREF colour);
     void addTooltips();
+    int entryAt(POINT client) const;  // the entry of datList under a point of it, -1 for none
+    void showListMenu(LPARAM lParam);
 
     HWND window_ = nullptr;
     int dpi_ = 96;
@@ -104,6 +113,8 @@ private:
     std::function<void()> firstPaint_;
     std::unique_ptr<Win32InputForm> form_;
     std::vector<std::unique_ptr<Win32InputForm>> retired_;
+    ContextMenu contextMenu_ = popupContextMenu;
+    std::unique_ptr<Win32PreviewWindow> preview_;  // made on first use
 };
 
 }  // namespace pelmora

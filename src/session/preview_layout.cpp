@@ -1,0 +1,46 @@
+#include "session/preview_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pelmora {
+
+DotPlace previewDotPlace(std::size_t count, std::size_t d) {
+    using previewLayout::strip;
+    const double fit = std::sqrt(double(strip.w) * strip.h / double(std::max<std::size_t>(count, 1)));
+    const int cell = std::clamp(static_cast<int>(fit), 3, 12);
+    const std::size_t perRow = static_cast<std::size_t>(std::max(strip.w / cell, 1));
+    const std::size_t row = d / perRow, column = d % perRow;
+    DotPlace place;
+    place.radius = std::max(cell / 2 - 1, 1);
+    // A row far below the strip is not drawn; its place need not be exact.
+    const std::size_t rows = static_cast<std::size_t>(strip.h / cell) + 1;
+    place.x = strip.x + static_cast<int>(column) * cell + cell / 2;
+    place.y = strip.y + static_cast<int>(std::min(row, rows)) * cell + cell / 2;
+    place.fits = row < rows && place.y + place.radius < strip.bottom();
+    return place;
+}
+
+OverviewPixels previewOverviewPixels(const std::vector<PreviewFrame>& frames) {
+    OverviewPixels image;
+    std::size_t width = 1;
+    for (const auto& frame : frames) width = std::max(width, frame.dots.size());
+    image.width = static_cast<int>(width);
+    image.height = std::max(static_cast<int>(frames.size()), 1);
+    image.pixels.assign(width * static_cast<std::size_t>(image.height), previewLayout::overviewBackground);
+    for (std::size_t f = 0; f < frames.size(); ++f)
+        for (std::size_t d = 0; d < frames[f].dots.size(); ++d) {
+            const PreviewDot& dot = frames[f].dots[d];
+            image.pixels[f * width + d] = dot.present ? Rgb{dot.red, dot.green, dot.blue} : previewLayout::missing;
+        }
+    return image;
+}
+
+Area previewMarker(int current, int rows) {
+    using previewLayout::overview;
+    const double rowHeight = double(overview.h) / std::max(rows, 1);
+    const int y = overview.y + static_cast<int>(current * rowHeight);
+    return Area{overview.x - 1, y - 1, overview.w + 2, std::max(static_cast<int>(rowHeight), 1) + 2};
+}
+
+}  // namespace pelmora

@@ -1,0 +1,56 @@
+#pragma once
+// The preview window as data: its areas at 96 DPI relative to the client area, where each dot of
+// a frame goes, and the pixels of the whole show at a glance. Each front-end only draws these.
+
+#include <cstddef>
+#include <vector>
+
+#include "session/rgb.h"
+#include "show/preview.h"
+
+namespace pelmora {
+
+struct Area {
+    int x, y, w, h;
+    int right() const { return x + w; }   // one past the last column
+    int bottom() const { return y + h; }  // one past the last row
+    friend bool operator==(const Area&, const Area&) = default;
+};
+
+namespace previewLayout {
+constexpr int width = 640, height = 400;
+constexpr Area caption{10, 8, 620, 20};  // 第 3 / 10 帧, bold
+constexpr double captionPointSize = 10.5;
+constexpr Area description{10, 30, 620, 18};  // 9 pt
+constexpr Area strip{10, 56, 620, 190};       // the current frame's dots, on black
+constexpr Area overview{10, 256, 620, 134};   // the whole show, on white
+constexpr Rgb stripBackground{0, 0, 0};
+constexpr Rgb overviewBackground{255, 255, 255};  // beyond a frame's dots
+constexpr Rgb missing{160, 160, 160};             // a dot the file does not hold: a ring, a grey pixel
+constexpr Rgb marker{255, 0, 0};                  // the frame around the current frame's row
+}  // namespace previewLayout
+
+// Dot d of a frame of `count` dots: the centre of its round dot and the dot's radius. The dots
+// take cells as large as the strip allows for this many, from 3 to 12 pixels, in rows from the
+// left; `fits` is false for a dot whose row lies below the strip, which is not drawn.
+struct DotPlace {
+    int x = 0, y = 0, radius = 1;
+    bool fits = false;
+    friend bool operator==(const DotPlace&, const DotPlace&) = default;
+};
+DotPlace previewDotPlace(std::size_t count, std::size_t d);
+
+// The whole show at a glance before it is stretched over the overview area: a pixel per dot,
+// a row per frame; white beyond a frame's dots, grey for dots the file does not hold.
+struct OverviewPixels {
+    int width = 1, height = 1;
+    std::vector<Rgb> pixels;  // row by row
+    Rgb at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x]; }
+};
+OverviewPixels previewOverviewPixels(const std::vector<PreviewFrame>& frames);
+
+// The frame drawn around row `current` of an overview of `rows` rows, stretched over the overview
+// area: one pixel outside the row on every side.
+Area previewMarker(int current, int rows);
+
+}  // namespace pelmora

@@ -1,0 +1,250 @@
+#include "ui/win32/preview_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/win32/utf.h"
+#include "session/texts.h"
+#include "ui/win32/controls.h"
+
+namespace pelmora {
+
+namespace {
+
+constexpr wchar_t previewClass[] = L"PelmoraPreview";
+constexpr DWORD previewStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD previewExStyle = 0;
+constexpr UINT_PTR frameTimer = 1;
+
+RECT rectOf(const Area& a, int dpi) {
+    return RECT{scaled(a.x, dpi), scaled(a.y, dpi), scaled(a.right(), dpi), scaled(a.bottom(), dpi)};
+}
+
+HWND createLabel(HWND parent) {
+    return ::CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, parent,
+                             nullptr, ::GetModuleHandleW(nullptr), nullptr);
+}
+
+// The GDI objects a device context had before a drawing selected its own.
+class Selected {
+public:
+    Selected(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    ~Selected() { ::SelectObject(dc_, previous_); }
+    Selected(const Selected&) = delete;
+    Selected& operator=(const Selected&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+}  // namespace
+
+Win32PreviewWindow::Win32PreviewWindow(ControlEvents& events, HWND owner) : events_(&events) {
+    registerWindowClass(previewClass, windowObjectProc<Win32PreviewWindow>, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    const std::wstring title = toWide(texts::previewTitle);
+    window_ = ::CreateWindowExW(previewExStyle, previewClass, title.c_str(), previewStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                previewLayout::width, previewLayout::height, owner, nullptr,
+                                ::GetModuleHandleW(nullptr), this);
+    caption_ = createLabel(window_);
+    description_ = createLabel(window_);
+    dpi_ = windowDpi(window_);
+    place();
+}
+
+Win32PreviewWindow::~Win32PreviewWindow() {
+    events_ = nullptr;
+    if (window_) {
+        ::KillTimer(window_, frameTimer);
+        ::DestroyWindow(window_);
+    }
+    freeFonts(fonts_);
+    if (overview_) ::DeleteObject(overview_);
+}
+
+void Win32PreviewWindow::place() {
+    const SIZE outer = outerSize(previewLayout::width, previewLayout::height, previewStyle, previewExStyle, dpi_);
+    ::SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    std::vector<HFONT> previous;
+    previous.swap(fonts_);
+    const auto placeLabel = [this](HWND label, const Area& area, HFONT font) {
+        fonts_.push_back(font);
+        ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        const RECT r = rectOf(area, dpi_);
+        ::SetWindowPos(label, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    placeLabel(caption_, previewLayout::caption, createSongFont(previewLayout::captionPointSize, true, dpi_));
+    placeLabel(description_, previewLayout::description, createSongFont(defaultPointSize, false, dpi_));
+    freeFonts(previous);
+    scaleOverview();
+    ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Win32PreviewWindow::showPreview(int frameTimeMs) {
+    ::SetTimer(window_, frameTimer, static_cast<UINT>(std::max<int>(frameTimeMs, USER_TIMER_MINIMUM)), nullptr);
+    ::ShowWindow(window_, SW_SHOW);
+    ::SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void Win32PreviewWindow::closePreview() {
+    ::KillTimer(window_, frameTimer);
+    ::ShowWindow(window_, SW_HIDE);
+}
+
+bool Win32PreviewWindow::previewShown() const { return window_ && ::IsWindowVisible(window_); }
+
+void Win32PreviewWindow::setOverview(const std::vector<PreviewFrame>& frames) {
+    overviewPixels_ = previewOverviewPixels(frames);
+    scaleOverview();
+    const RECT area = rectOf(previewLayout::overview, dpi_);
+    ::InvalidateRect(window_, &area, FALSE);
+}
+
+// Stretched once here, so that each frame's paint only copies it: the paints share the thread
+// that answers the controller during a download.
+void Win32PreviewWindow::scaleOverview() {
+    if (overview_) ::DeleteObject(overview_);
+    overview_ = nullptr;
+    const OverviewPixels& image = overviewPixels_;
+    if (image.pixels.empty()) return;
+    std::vector<std::uint32_t> bits;
+    bits.reserve(image.pixels.size());
+    for (const Rgb& c : image.pixels)
+        bits.push_back(static_cast<std::uint32_t>(c.r) << 16 | static_cast<std::uint32_t>(c.g) << 8 | c.b);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = image.width;
+    info.bmiHeader.biHeight = -image.height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const RECT area = rectOf(previewLayout::overview, dpi_);
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = ::GetDC(window_);
+    HDC memory = ::CreateCompatibleDC(screen);
+    overview_ = ::CreateCompatibleBitmap(screen, width, height);
+    {
+        Selected bitmap(memory, overview_);
+        ::SetStretchBltMode(memory, COLORONCOLOR);
+        ::StretchDIBits(memory, 0, 0, width, height, 0, 0, image.width, image.height, bits.data(), &info,
+                        DIB_RGB_COLORS, SRCCOPY);
+    }
+    ::DeleteDC(memory);
+    ::ReleaseDC(window_, screen);
+}
+
+void Win32PreviewWindow::setPicture(const PreviewPicture& picture) {
+    picture_ = picture;
+    ::SetWindowTextW(caption_, toWide(picture.caption).c_str());
+    ::SetWindowTextW(description_, toWide(picture.description).c_str());
+    RECT below{0, rectOf(previewLayout::strip, dpi_).top, 0, 0};
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    below.right = client.right;
+    below.bottom = client.bottom;
+    ::InvalidateRect(window_, &below, FALSE);
+}
+
+void Win32PreviewWindow::render(HDC dc) const {
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+    Selected brush(dc, ::GetStockObject(DC_BRUSH));
+    Selected pen(dc, ::GetStockObject(DC_PEN));
+    const RECT strip = rectOf(previewLayout::strip, dpi_);
+    ::SetDCBrushColor(dc, colourRef(previewLayout::stripBackground));
+    ::FillRect(dc, &strip, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    // The dots of the frame as round dots, wrapped into rows; a dot the file does not hold is an
+    // empty grey ring, never a black dot.
+    const auto& dots = picture_.frame.dots;
+    for (std::size_t d = 0; d < dots.size(); ++d) {
+        const DotPlace place = previewDotPlace(dots.size(), d);
+        if (!place.fits) break;  // no more rows fit
+        const int x = scaled(place.x, dpi_), y = scaled(place.y, dpi_), r = std::max(scaled(place.radius, dpi_), 1);
+        if (dots[d].present) {
+            const COLORREF colour = RGB(dots[d].red, dots[d].green, dots[d].blue);
+            ::SelectObject(dc, ::GetStockObject(DC_BRUSH));
+            ::SetDCBrushColor(dc, colour);
+            ::SetDCPenColor(dc, colour);
+        } else {
+            ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+            ::SetDCPenColor(dc, colourRef(previewLayout::missing));
+        }
+        ::Ellipse(dc, x - r, y - r, x + r + 1, y + r + 1);
+    }
+    // The whole show at a glance, the current frame marked.
+    if (!overview_) return;
+    const RECT area = rectOf(previewLayout::overview, dpi_);
+    HDC memory = ::CreateCompatibleDC(dc);
+    {
+        Selected bitmap(memory, overview_);
+        ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, 0, 0, SRCCOPY);
+    }
+    ::DeleteDC(memory);
+    if (picture_.frames > 0 && picture_.current < overviewPixels_.height) {
+        const RECT marker = rectOf(previewMarker(picture_.current, overviewPixels_.height), dpi_);
+        ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+        ::SetDCPenColor(dc, colourRef(previewLayout::marker));
+        ::Rectangle(dc, marker.left, marker.top, marker.right, marker.bottom);
+    }
+}
+
+// Drawn off screen first and copied at once: at 10 ms a frame a direct drawing flickers.
+void Win32PreviewWindow::paint() {
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(window_, &paint);
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    HDC memory = ::CreateCompatibleDC(dc);
+    HBITMAP canvas = ::CreateCompatibleBitmap(dc, client.right, client.bottom);
+    {
+        Selected bitmap(memory, canvas);
+        render(memory);
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    }
+    ::DeleteObject(canvas);
+    ::DeleteDC(memory);
+    ::EndPaint(window_, &paint);
+}
+
+LRESULT Win32PreviewWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) window_ = hwnd;
+    switch (message) {
+        case WM_TIMER:
+            if (wParam == frameTimer && events_) events_->previewTick();
+            return 0;
+        case WM_PAINT:
+            paint();
+            return 0;
+        case WM_PRINTCLIENT:
+            render(reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint fills everything
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) {
+                ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            // It goes as the user asks; the session then plays nothing.
+            closePreview();
+            if (events_) events_->previewClosed();
+            return 0;
+        case WM_DPICHANGED:
+            dpi_ = moveForNewDpi(hwnd, wParam, lParam);
+            place();
+            return 0;
+        case WM_NCDESTROY:
+            window_ = nullptr;
+            break;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace pelmora

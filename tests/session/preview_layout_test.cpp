@@ -1,0 +1,56 @@
+// Where the preview window draws: the dots of a frame wrapped into rows of the strip, the whole
+// show at a glance as pixels, and the mark around the current frame.
+
+#include "session/preview_layout.h"
+
+#include <gtest/gtest.h>
+
+namespace pelmora {
+namespace {
+
+// The strip is 620 x 190 pixels from (10, 56); cells of 3 to 12 pixels, as large as fit.
+TEST(PreviewLayout, DotsTakeTheLargestCellThatFitsAndWrapIntoRows) {
+    struct Case {
+        std::size_t count, d;
+        DotPlace expected;
+    };
+    const std::vector<Case> cases{
+        {3, 0, {16, 62, 5, true}},  // few dots: 12-pixel cells
+        {3, 1, {28, 62, 5, true}},
+        {3, 51, {16, 74, 5, true}},  // 51 cells to a row: the second row
+        {1000, 999, {85, 221, 4, true}},  // 10-pixel cells, 62 to a row: row 16, column 7
+        {10000, 206, {11, 60, 1, true}},  // the smallest cells, 206 to a row
+        {10000, 62 * 206, {11, 243, 1, true}},  // the last row that fits
+        {16384, 63 * 206, {11, 246, 1, false}},  // below the strip: not drawn
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(previewDotPlace(c.count, c.d), c.expected) << c.count << " dots, dot " << c.d;
+}
+
+TEST(PreviewLayout, TheOverviewHasAPixelPerDotAndARowPerFrame) {
+    PreviewFrame first, second;
+    first.dots = {PreviewDot{1, 2, 3, true}, PreviewDot{}};
+    second.dots = {PreviewDot{4, 5, 6, true}};
+    const OverviewPixels image = previewOverviewPixels({first, second});
+    ASSERT_EQ(image.width, 2);
+    ASSERT_EQ(image.height, 2);
+    EXPECT_EQ(image.at(0, 0), (Rgb{1, 2, 3}));
+    EXPECT_EQ(image.at(1, 0), (Rgb{160, 160, 160})) << "a dot the file does not hold is grey, not black";
+    EXPECT_EQ(image.at(0, 1), (Rgb{4, 5, 6}));
+    EXPECT_EQ(image.at(1, 1), (Rgb{255, 255, 255})) << "beyond a frame's dots";
+
+    const OverviewPixels none = previewOverviewPixels({});
+    EXPECT_EQ(none.width, 1);
+    EXPECT_EQ(none.height, 1);
+    EXPECT_EQ(none.at(0, 0), (Rgb{255, 255, 255}));
+}
+
+// The overview is 620 x 134 pixels from (10, 256); the mark lies one pixel outside its row.
+TEST(PreviewLayout, TheMarkFramesTheCurrentFramesRow) {
+    EXPECT_EQ(previewMarker(0, 2), (Area{9, 255, 622, 69}));
+    EXPECT_EQ(previewMarker(1, 2), (Area{9, 322, 622, 69}));
+    EXPECT_EQ(previewMarker(255, 256), (Area{9, 388, 622, 3})) << "rows under a pixel high: a mark of one";
+}
+
+}  // namespace
+}  // namespace pelmora
