@@ -43,4 +43,13 @@ Area previewMarker(int current, int rows) {
     return Area{overview.x - 1, y - 1, overview.w + 2, std::max(static_cast<int>(rowHeight), 1) + 2};
 }
 
+Point previewWindowPlace(const Area& mainFrame, int width, int height, const Area& workArea) {
+    Point at{mainFrame.x, mainFrame.bottom()};
+    if (at.y + height > workArea.bottom() && mainFrame.right() + width <= workArea.right())
+        at = Point{mainFrame.right(), mainFrame.y};
+    at.x = std::clamp(at.x, workArea.x, std::max(workArea.x, workArea.right() - width));
+    at.y = std::clamp(at.y, workArea.y, std::max(workArea.y, workArea.bottom() - height));
+    return at;
+}
+
 }  // namespace pelmora

@@ -53,4 +53,14 @@ OverviewPixels previewOverviewPixels(const std::vector<PreviewFrame>& frames);
 // area: one pixel outside the row on every side.
 Area previewMarker(int current, int rows);
 
+// Where the preview window first appears, its outer frame `width` x `height`, on screen: below
+// the main window's outer frame, from its left edge, so that it covers neither the main window
+// nor the parameter dialog in front of it; to its right where the screen's work area has no room
+// below; and always inside the work area as far as it fits.
+struct Point {
+    int x, y;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+Point previewWindowPlace(const Area& mainFrame, int width, int height, const Area& workArea);
+
 }  // namespace pelmora

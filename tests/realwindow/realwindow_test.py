@@ -385,9 +385,8 @@ class Tool:
         if self.process.poll() is not None:
             raise Failure(f"the tool exited with status {self.process.returncode} (see tool.log)")
 
-    def import_show(self, show, field, typed):
-        """open, type the path into the file dialog, Return; in 设置参数 replace one number by
-        typing, then 确定."""
+    def choose_file(self, show):
+        """open, type the path into the file dialog, Return: the parameter dialog 设置参数."""
         d = self.desktop
         d.click(self.window, MAIN["open"])
         dialog = d.wait_window(FILE_DIALOG_TITLE, "click on open")
@@ -395,11 +394,21 @@ class Tool:
         d.type(show["path"])
         d.key("Return")
         d.wait_gone(FILE_DIALOG_TITLE, "Return in the file dialog")
-        form = d.wait_window(FORM_TITLE, "a file chosen in the file dialog")
+        return d.wait_window(FORM_TITLE, "a file chosen in the file dialog")
+
+    def type_number(self, form, field, typed):
+        """Replace the number in one of the dialog's boxes by typing."""
+        d = self.desktop
         d.focus(form)
         d.click(form, FORM[field])
         d.key("Home", "shift+End")  # select the whole preset number, then type over it
         d.type(typed)
+
+    def import_show(self, show, field, typed):
+        """open, the file dialog; in 设置参数 replace one number by typing, then 确定."""
+        d = self.desktop
+        form = self.choose_file(show)
+        self.type_number(form, field, typed)
         d.screenshot(f"parameters-{os.path.basename(show['path'])}")
         d.click(form, FORM["inputok"])
         d.wait_gone(FORM_TITLE, "click on inputok")

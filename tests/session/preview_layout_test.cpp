@@ -52,5 +52,23 @@ TEST(PreviewLayout, TheMarkFramesTheCurrentFramesRow) {
     EXPECT_EQ(previewMarker(255, 256), (Area{9, 388, 622, 3})) << "rows under a pixel high: a mark of one";
 }
 
+TEST(PreviewLayout, TheWindowComesBelowTheMainWindowOrBesideItInsideTheWorkArea) {
+    struct Case {
+        const char* what;
+        Area main, work;
+        Point expected;
+    };
+    // A preview of 646 x 425 and a main window of 815 x 290.
+    const std::vector<Case> cases{
+        {"room below", {100, 50, 815, 290}, {0, 0, 1920, 1040}, {100, 340}},
+        {"no room below: beside", {100, 500, 815, 290}, {0, 0, 1920, 1040}, {915, 500}},
+        {"beside, pushed up into the work area", {100, 800, 815, 290}, {0, 0, 1920, 1040}, {915, 615}},
+        {"room neither below nor beside: below, pushed up", {0, 400, 815, 290}, {0, 0, 1024, 768}, {0, 343}},
+        {"a main window off the left edge", {-300, 0, 815, 290}, {0, 0, 1920, 1040}, {0, 290}},
+        {"a work area smaller than the preview: its corner", {0, 0, 815, 290}, {0, 30, 600, 400}, {0, 30}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(previewWindowPlace(c.main, 646, 425, c.work), c.expected) << c.what;
+}
+
 }  // namespace
 }  // namespace pelmora

@@ -709,6 +709,10 @@ TEST_F(Win32PreviewTest, TheListsMenuPlaysThatEntrysShowInTheFilesOwnColours) {
     EXPECT_EQ(::GetWindow(preview(), GW_OWNER), window->handle());
     EXPECT_EQ(clientSize(preview()).cx, 640);
     EXPECT_EQ(clientSize(preview()).cy, 400);
+    RECT main{}, own{}, overlap{};
+    ::GetWindowRect(window->handle(), &main);
+    ::GetWindowRect(preview(), &own);
+    EXPECT_FALSE(::IntersectRect(&overlap, &main, &own)) << "it covers no part of the main window";
     EXPECT_EQ(caption(), L"第 1 / 2 帧");
     EXPECT_EQ(description(), L"点数 3  帧数 2  字节 18  起始地址 158");
     // Three dots take 12-pixel cells from the strip's corner (10, 56): dot 1's centre is (28, 62).

@@ -13,6 +13,9 @@ plus the x, y, w, h of the control in the window's layout table.
      cbcom, 打开串口, 二.发送到控制器, and compare what the controller received with the image
      the test builds from the files; then double-click the first show away, send again, compare.
   5. Screenshots: background colour, the lamp black then red, the progress bar hidden then shown.
+  6. The preview 节目预览: 预览 in the context menu of a show's entry plays that show in the file's
+     own colours, Escape closes it; 预览 in the parameter dialog's menu follows a dot count typed
+     wrong, and goes when the show is added.
 
 Exit status 0: passed; 1: failed; 77: skipped (no X server to run on).
 """
@@ -31,7 +34,9 @@ import realwindow_test as rw  # noqa: E402  LED files, the expected image, X inp
 
 COM = 13
 WIDTH, HEIGHT = 809, 265  # the main window's client area
-FORM_WIDTH = 269
+CLIENT_SIZES = ((269, 152), (640, 400), (WIDTH, HEIGHT))  # the parameter dialog's, the preview's, the main window's
+PREVIEW_TITLE = "节目预览"
+PREVIEW_OVERVIEW = (10, 256, 620, 134)  # the whole show at a glance, in the preview's client area
 FRAME_TIME_CODE = 10  # 100毫秒: list position 9, plus one
 FRAME_TIME_LIST = (714, 81, 82, 22)  # inputcbspeed in the main window's layout table
 
@@ -67,11 +72,9 @@ class WineDesktop(rw.Desktop):
         out = self.xdotool("getwindowgeometry", "--shell", window)
         values = dict(line.split("=", 1) for line in out.split())
         x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-        client_width = FORM_WIDTH if w < WIDTH else WIDTH
-        client_height = 152 if w < WIDTH else HEIGHT
+        client_width, client_height = min(CLIENT_SIZES, key=lambda size: abs(w - size[0]))
         border = (w - client_width) // 2
         return x + border, y + h - client_height - border
-
 
     def click(self, window, box, dx=None, dy=None, repeat=1):
         # Without --sync: under Wine that waits fifteen seconds for a move it has long seen. The
@@ -82,6 +85,26 @@ class WineDesktop(rw.Desktop):
             self.xdotool("click", 1)
         else:
             self.xdotool("click", "--repeat", repeat, "--delay", 60, 1)
+
+    def context_menu_item(self, x, y, what):
+        """A right-click at a point of the screen, then a click on the first item of the menu that
+        comes up there (a new window without a title)."""
+        def shown():
+            return set(self.xdotool("search", "--onlyvisible", "--name", "").split())
+
+        before = shown()
+        self.xdotool("mousemove", x, y)
+        self.xdotool("click", 3)
+        deadline = time.monotonic() + rw.WAIT
+        while not (new := shown() - before):
+            if time.monotonic() > deadline:
+                raise rw.Failure(f"{what}: no menu came up; {self.describe_screen(what)}")
+            time.sleep(0.1)
+        out = self.xdotool("getwindowgeometry", "--shell", new.pop())
+        values = dict(line.split("=", 1) for line in out.split())
+        mx, my, mw, mh = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        self.xdotool("mousemove", mx + mw // 2, my + min(mh, 22) // 2)
+        self.xdotool("click", 1)
 
 
 def steps(run, desktop, args):
@@ -139,6 +162,7 @@ def steps(run, desktop, args):
     tool.choose_in_list(rw.MAIN["cbrgb"], order)
     tool.choose_in_list(FRAME_TIME_LIST, FRAME_TIME_CODE - 5)  # 50毫秒 down to 100毫秒
     desktop.screenshot("imported")
+    preview_of_a_show(desktop, tool, b)
 
     link = os.path.join(args.prefix, "dosdevices", f"com{COM}")
     if os.path.lexists(link):
@@ -192,7 +216,68 @@ def steps(run, desktop, args):
         raise rw.Failure("send after removing show 1: " + rw.describe_difference(received, expected))
     rw.log(f"after removing show 1: the controller received the expected {len(expected)} bytes")
     desktop.screenshot("after-second-send")
+    preview_of_the_dialog(desktop, tool, a, start=38 + 20 * 3 * 5)
     tool.alive()
+
+
+def wait_texts(tool, title, text, what):
+    """Until a control of the window with this title reads `text`."""
+    deadline = time.monotonic() + rw.WAIT
+    while text not in (texts := tool.texts(title) or []):
+        if time.monotonic() > deadline:
+            raise rw.Failure(f"{what}: the window {title!r} reads {texts}, not {text!r}")
+        time.sleep(0.1)
+
+
+def preview_of_a_show(desktop, tool, show):
+    """预览 in the context menu of the second entry of datList: that show, in the file's own red,
+    green and blue (the colour order chosen is another); Escape closes it."""
+    x, y = desktop.point(tool.window, rw.MAIN["datList"], dx=120, dy=18)
+    desktop.context_menu_item(x, y, "a right-click on the second show")
+    preview = desktop.wait_window(PREVIEW_TITLE, "预览 in the list's menu")
+    dots, frames = show["dots"], show["frames"]
+    wait_texts(tool, PREVIEW_TITLE, f"点数 {dots}  帧数 {frames}  字节 {dots * 3 * frames}  起始地址 {38 + 7 * 3 * 4}",
+               "预览 of the second show")
+    origin = desktop.origin(preview)
+    ox, oy, ow, oh = PREVIEW_OVERVIEW
+
+    def overview(pic):
+        # One row per frame, one column per dot: the centres of frame 0's first and the last
+        # frame's last dot.
+        for f, d in ((0, 0), (frames - 1, dots - 1)):
+            at = 512 + f * show["stride"] + 3 * d
+            expected = tuple(show["content"][at : at + 3])
+            x = origin[0] + ox + int((d + 0.5) * ow / dots)
+            y = origin[1] + oy + int((f + 0.5) * oh / frames)
+            if not rw.near(pic.pixel(x, y), expected, 2):
+                return f"frame {f}, dot {d} of the overview is {pic.pixel(x, y)}, not the file's {expected}"
+        return None
+
+    rw.wait_picture(desktop, "preview-of-a-show", overview, "the preview's overview")
+    main_origin = desktop.origin(tool.window)
+    if origin[1] < main_origin[1] + HEIGHT:
+        raise rw.Failure(f"the preview at {origin} covers the main window at {main_origin}")
+    desktop.focus(preview)
+    desktop.key("Escape")
+    desktop.wait_gone(PREVIEW_TITLE, "Escape on the preview")
+    rw.log(f"预览 of show 2: {dots} dots, {frames} frames in the file's colours; Escape closed it")
+
+
+def preview_of_the_dialog(desktop, tool, show, start):
+    """The file waiting in 设置参数 previewed from the dialog's menu, a wrong dot count typed."""
+    form = tool.choose_file(show)
+    x, y = desktop.point(form, (18, 51, 56, 14))  # Label1, 全彩点数
+    desktop.context_menu_item(x, y, "a right-click on the parameter dialog")
+    desktop.wait_window(PREVIEW_TITLE, "预览 in the dialog's menu")
+    wait_texts(tool, PREVIEW_TITLE, f"点数 10  帧数 4  字节 120  起始地址 {start}", "预览 of the waiting file")
+    desktop.screenshot("preview-of-the-waiting-file")
+    tool.type_number(form, "inputdots", "13")
+    wait_texts(tool, PREVIEW_TITLE, f"点数 13  帧数 4  字节 156  起始地址 {start}", "a dot count typed in the dialog")
+    desktop.screenshot("preview-of-a-wrong-dot-count")
+    desktop.click(form, rw.FORM["inputok"])
+    desktop.wait_gone(rw.FORM_TITLE, "click on inputok")
+    desktop.wait_gone(PREVIEW_TITLE, "the previewed file added as a show")
+    rw.log("预览 of the waiting file followed the typed dot count and went with it")
 
 
 def main():

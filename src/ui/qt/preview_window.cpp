@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 #include <algorithm>
 
 #include "session/preview_layout.h"
@@ -40,6 +41,17 @@ PreviewWindow::PreviewWindow(ControlEvents& events, QWidget* owner)
 }
 
 void PreviewWindow::showPreview(int frameTimeMs) {
+    if (!placed_ && parentWidget()) {
+        // Where it covers neither the main window nor the dialog; later where the user leaves it.
+        placed_ = true;
+        const QWidget* main = parentWidget();
+        const QRect frame = main->frameGeometry(), work = main->screen()->availableGeometry();
+        const QSize margins = frame.size() - main->size();  // its own frame will be as wide
+        const Point at = previewWindowPlace(Area{frame.x(), frame.y(), frame.width(), frame.height()},
+                                            width() + margins.width(), height() + margins.height(),
+                                            Area{work.x(), work.y(), work.width(), work.height()});
+        move(at.x, at.y);
+    }
     timer_.start(std::max(frameTimeMs, 1));
     show();
     raise();

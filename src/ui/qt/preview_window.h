@@ -40,6 +40,7 @@ private:
     PreviewPicture picture_;
     QImage overview_;       // one row per frame, one column per dot, scaled to its area; missing dots grey
     int overviewRows_ = 0;  // the frames it holds
+    bool placed_ = false;   // placed beside the main window when first shown
 };
 
 }  // namespace pelmora

@@ -83,6 +83,22 @@ void Win32PreviewWindow::place() {
 }
 
 void Win32PreviewWindow::showPreview(int frameTimeMs) {
+    if (!placed_) {
+        // Where it covers neither the main window nor the dialog; later where the user leaves it.
+        placed_ = true;
+        HWND owner = ::GetWindow(window_, GW_OWNER);
+        RECT main{}, own{};
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (owner && ::GetWindowRect(owner, &main) && ::GetWindowRect(window_, &own) &&
+            ::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            const RECT& work = monitor.rcWork;
+            const Point at = previewWindowPlace(
+                Area{main.left, main.top, main.right - main.left, main.bottom - main.top}, own.right - own.left,
+                own.bottom - own.top, Area{work.left, work.top, work.right - work.left, work.bottom - work.top});
+            ::SetWindowPos(window_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
     ::SetTimer(window_, frameTimer, static_cast<UINT>(std::max<int>(frameTimeMs, USER_TIMER_MINIMUM)), nullptr);
     ::ShowWindow(window_, SW_SHOW);
     ::SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

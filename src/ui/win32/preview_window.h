@@ -47,6 +47,7 @@ private:
     HWND caption_ = nullptr;
     HWND description_ = nullptr;
     int dpi_ = 96;
+    bool placed_ = false;  // placed beside the main window when first shown
     std::vector<HFONT> fonts_;
     PreviewPicture picture_;
     OverviewPixels overviewPixels_;  // kept to stretch the overview again for a new DPI
