@@ -1,6 +1,8 @@
 // Imports LED files made of fuzz bytes through the real commands (open, the dialog's texts, OK,
 // a colour order, removals, files damaged behind the tool's back) and checks after every step that
 // the show table, the list and every show's bytes are what the files and the colour order make them.
+// The preview plays along: the waiting file after each typing, the last show after each colour
+// order; each of its dots is the file's own, or missing where the file has none.
 //
 // The input is a list of steps; each starts with a step byte (its value modulo 8 picks the step):
 //   0 open      kind:1 (modulo 8: 0 cancel, 1 several files, 2 a missing file, 3 a folder, 4-7 a file);
@@ -190,6 +192,31 @@ private:
         view_.form->setFrames(session_.numberTextChanged(frames));
         // The minimum-one rule: whatever is pasted, the boxes are worth 1 or more.
         FUZZ_CHECK(leadingNumber(view_.form->dots()) >= 1.0 && leadingNumber(view_.form->frames()) >= 1.0);
+        FUZZ_CHECK(pending_.has_value());
+        session_.previewPending();
+        for (int tick = 0; tick < 2; ++tick, session_.previewTick()) checkPreview(*pending_, true);
+    }
+
+    // The preview's current frame against the file: frame f, dot d are the three bytes at
+    // 512 + f * stride + 3 * d, present exactly where the file holds them (a stored show's always).
+    void checkPreview(const KnownShow& show, bool pending) {
+        const FakePreview& preview = view_.previewWindow;
+        FUZZ_CHECK(preview.shown);
+        const PreviewPicture& picture = preview.picture;
+        FUZZ_CHECK(picture.current >= 0 && picture.current < picture.frames);
+        FUZZ_CHECK(static_cast<std::int64_t>(picture.frame.dots.size()) ==
+                   std::min(picture.frame.dotCount, previewDotLimit));
+        FUZZ_CHECK(!preview.overview.empty() && preview.overview.size() <= 256);
+        if (!pending) FUZZ_CHECK(picture.frame.dotCount == show.dots && picture.frames == show.frames);
+        const std::int64_t start = 512 + picture.current * strideOf(show);
+        const auto size = static_cast<std::int64_t>(show.file.size());
+        for (std::size_t d = 0; d < picture.frame.dots.size(); ++d) {
+            const PreviewDot& dot = picture.frame.dots[d];
+            const std::int64_t at = start + 3 * static_cast<std::int64_t>(d);
+            FUZZ_CHECK(dot.present == (at + 3 <= size));
+            if (dot.present)
+                FUZZ_CHECK(dot.red == show.file[at] && dot.green == show.file[at + 1] && dot.blue == show.file[at + 2]);
+        }
     }
 
     void ok() {
@@ -246,7 +273,11 @@ private:
         view_.colourSelected = model_.order;
         session_.changeColourOrder();
         for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i] = model_.pixels(i);
-        if (!model_.shows.empty()) FUZZ_CHECK(view_.selected == static_cast<int>(model_.shows.size()) - 1);
+        if (model_.shows.empty()) return;
+        FUZZ_CHECK(view_.selected == static_cast<int>(model_.shows.size()) - 1);
+        // In the file's own colours whatever the order.
+        session_.previewShow(static_cast<int>(model_.shows.size()) - 1);
+        for (int tick = 0; tick < 2; ++tick, session_.previewTick()) checkPreview(model_.shows.back(), false);
     }
 
     void remove(std::uint8_t value) {
