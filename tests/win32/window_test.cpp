@@ -750,9 +750,13 @@ TEST_F(Win32PreviewTest, EscapeItsCloseButtonAndTheRemovalOfItsShowCloseIt) {
     spin(20);
     EXPECT_EQ(events.counts["previewTick"], ticks) << "a closed preview plays no more";
 
-    previewEntry(0);
-    ASSERT_TRUE(shown());
+    // From the keyboard's menu key: the selected entry.
     window->selectShowEntry(0);
+    ::SendMessageW(control("datList"), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control("datList")),
+                   MAKELPARAM(-1, -1));
+    pumpMessages();
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(description(), L"点数 10  帧数 4  字节 120  起始地址 38");
     ::SendMessageW(control("datList"), WM_LBUTTONDBLCLK, 0, MAKELPARAM(20, 5));
     pumpMessages();
     EXPECT_EQ(window->showEntryCount(), 1);
