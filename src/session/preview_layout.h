@@ -54,9 +54,10 @@ OverviewPixels previewOverviewPixels(const std::vector<PreviewFrame>& frames);
 Area previewMarker(int current, int rows);
 
 // Where the preview window first appears, its outer frame `width` x `height`, on screen: below
-// the main window's outer frame, from its left edge, so that it covers neither the main window
-// nor the parameter dialog in front of it; to its right where the screen's work area has no room
-// below; and always inside the work area as far as it fits.
+// the main window's outer frame, from its left edge, where it covers neither the main window nor
+// the parameter dialog that opens over it; to its right where the screen's work area has no room
+// below; on a screen with room for neither, below and pushed up into the work area, over the
+// main window. It never leaves the work area where it fits in it.
 struct Point {
     int x, y;
     friend bool operator==(const Point&, const Point&) = default;

@@ -142,8 +142,8 @@ protected:
     void SetUp() override {
         window = std::make_unique<Win32MainWindow>([this] { ++programEnds; });
         // A context menu answered as the test says, item menuAnswer (none unless set).
-        window->setContextMenu([this](HWND owner, POINT, const std::vector<std::wstring>& items) {
-            menus.push_back({owner, items});
+        window->setContextMenu([this](HWND owner, POINT at, const std::vector<std::wstring>& items) {
+            menus.push_back({owner, at, items});
             return menuAnswer;
         });
         session = std::make_unique<Session>(*window, platform(), folder.path().string());
@@ -203,6 +203,7 @@ protected:
 
     struct AskedMenu {
         HWND owner;
+        POINT at;  // on the screen
         std::vector<std::wstring> items;
     };
     std::vector<AskedMenu> menus;
@@ -709,10 +710,16 @@ TEST_F(Win32PreviewTest, TheListsMenuPlaysThatEntrysShowInTheFilesOwnColours) {
     EXPECT_EQ(::GetWindow(preview(), GW_OWNER), window->handle());
     EXPECT_EQ(clientSize(preview()).cx, 640);
     EXPECT_EQ(clientSize(preview()).cy, 400);
-    RECT main{}, own{}, overlap{};
+    // Below the main window, where the screen has room for it there.
+    RECT main{}, own{};
     ::GetWindowRect(window->handle(), &main);
     ::GetWindowRect(preview(), &own);
-    EXPECT_FALSE(::IntersectRect(&overlap, &main, &own)) << "it covers no part of the main window";
+    MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+    ::GetMonitorInfoW(::MonitorFromWindow(window->handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    if (main.bottom + (own.bottom - own.top) <= monitor.rcWork.bottom && main.left >= monitor.rcWork.left) {
+        EXPECT_EQ(own.top, main.bottom);
+        EXPECT_EQ(own.left, main.left);
+    }
     EXPECT_EQ(caption(), L"第 1 / 2 帧");
     EXPECT_EQ(description(), L"点数 3  帧数 2  字节 18  起始地址 158");
     // Three dots take 12-pixel cells from the strip's corner (10, 56): dot 1's centre is (28, 62).
@@ -746,8 +753,10 @@ TEST_F(Win32PreviewTest, EscapeItsCloseButtonAndTheRemovalOfItsShowCloseIt) {
     ::SendMessageW(preview(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(shown());
     EXPECT_EQ(events.counts["previewClosed"], 2);
+    // Six frame times of 50 ms (the preset) go by without a tick.
     const int ticks = events.counts["previewTick"];
-    spin(20);
+    const ULONGLONG until = ::GetTickCount64() + 300;
+    while (::GetTickCount64() < until) spin(1);
     EXPECT_EQ(events.counts["previewTick"], ticks) << "a closed preview plays no more";
 
     // From the keyboard's menu key: the selected entry.
@@ -757,6 +766,12 @@ TEST_F(Win32PreviewTest, EscapeItsCloseButtonAndTheRemovalOfItsShowCloseIt) {
     pumpMessages();
     ASSERT_TRUE(shown());
     EXPECT_EQ(description(), L"点数 10  帧数 4  字节 120  起始地址 38");
+    RECT entry{};
+    ::SendMessageW(control("datList"), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&entry));
+    POINT below{entry.left, entry.bottom};
+    ::ClientToScreen(control("datList"), &below);
+    EXPECT_EQ(menus.back().at.x, below.x) << "the menu under the selected entry";
+    EXPECT_EQ(menus.back().at.y, below.y);
     ::SendMessageW(control("datList"), WM_LBUTTONDBLCLK, 0, MAKELPARAM(20, 5));
     pumpMessages();
     EXPECT_EQ(window->showEntryCount(), 1);
@@ -775,18 +790,30 @@ TEST_F(Win32PreviewTest, TheDialogsMenuPreviewsTheWaitingFileAsTyped) {
     ASSERT_EQ(menus.size(), 1u);
     EXPECT_EQ(menus[0].owner, window->form()->handle());
     EXPECT_EQ(menus[0].items, std::vector<std::wstring>{L"预览"});
+    POINT corner{0, 0};
+    ::ClientToScreen(window->form()->handle(), &corner);
+    EXPECT_EQ(menus[0].at.x, corner.x) << "the menu at the dialog's corner";
+    EXPECT_EQ(menus[0].at.y, corner.y);
     ASSERT_TRUE(shown());
     EXPECT_EQ(description(), L"点数 4  帧数 2  字节 24  起始地址 38");
     key(preview(), WM_KEYDOWN, VK_ESCAPE);
     HWND label = dialogControl("Label1");
-    ::SendMessageW(label, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(label), MAKELPARAM(10, 10));
+    POINT onLabel{5, 5};
+    ::ClientToScreen(label, &onLabel);
+    ::SendMessageW(label, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(label), MAKELPARAM(onLabel.x, onLabel.y));
     pumpMessages();
     EXPECT_EQ(menus.size(), 2u);
     ASSERT_TRUE(shown());
     EXPECT_TRUE(::IsWindowVisible(window->form()->handle())) << "the dialog stays";
+    // Outside the client area (the title bar keeps the window's own menu) there is no 预览.
+    RECT frame{};
+    ::GetWindowRect(window->form()->handle(), &frame);
+    ::SendMessageW(window->form()->handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window->form()->handle()),
+                   MAKELPARAM(frame.right + 40, (frame.top + frame.bottom) / 2));
+    EXPECT_EQ(menus.size(), 2u);
 
     // It follows the typing: 400 dots of a file that holds 2 x 512 bytes of frames. Frame 0 has
-    // the file's dots up to 341; the rest is missing, an empty grey ring. In 12-pixel cells, 51
+    // the file's first 341 dots; the rest is missing, an empty grey ring. In 12-pixel cells, 51
     // to a row, dot 399's centre is (520, 146).
     ::SetWindowTextW(dialogControl("inputdots"), L"400");
     pumpMessages();

@@ -88,21 +88,28 @@ class WineDesktop(rw.Desktop):
 
     def context_menu_item(self, x, y, what):
         """A right-click at a point of the screen, then a click on the first item of the menu that
-        comes up there (a new window without a title)."""
-        def shown():
-            return set(self.xdotool("search", "--onlyvisible", "--name", "").split())
+        comes up there: a new window with its top-left corner at the point (a tooltip comes below)."""
+        def geometry(window):
+            out = self.xdotool("getwindowgeometry", "--shell", window)
+            values = dict(line.split("=", 1) for line in out.split())
+            return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
-        before = shown()
+        def menu(new):
+            for window in new:
+                mx, my, mw, mh = geometry(window)
+                if mx <= x + 2 < mx + mw and my <= y + 2 < my + mh:
+                    return mx, my, mw, mh
+            return None
+
+        before = set(self.windows(""))
         self.xdotool("mousemove", x, y)
         self.xdotool("click", 3)
         deadline = time.monotonic() + rw.WAIT
-        while not (new := shown() - before):
+        while not (found := menu(set(self.windows("")) - before)):
             if time.monotonic() > deadline:
                 raise rw.Failure(f"{what}: no menu came up; {self.describe_screen(what)}")
             time.sleep(0.1)
-        out = self.xdotool("getwindowgeometry", "--shell", new.pop())
-        values = dict(line.split("=", 1) for line in out.split())
-        mx, my, mw, mh = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        mx, my, mw, mh = found
         self.xdotool("mousemove", mx + mw // 2, my + min(mh, 22) // 2)
         self.xdotool("click", 1)
 

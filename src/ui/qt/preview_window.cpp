@@ -42,7 +42,7 @@ PreviewWindow::PreviewWindow(ControlEvents& events, QWidget* owner)
 
 void PreviewWindow::showPreview(int frameTimeMs) {
     if (!placed_ && parentWidget()) {
-        // Where it covers neither the main window nor the dialog; later where the user leaves it.
+        // Clear of the main window where the screen has room; later where the user leaves it.
         placed_ = true;
         const QWidget* main = parentWidget();
         const QRect frame = main->frameGeometry(), work = main->screen()->availableGeometry();

@@ -19,8 +19,8 @@ constexpr DWORD formExStyle = WS_EX_CONTROLPARENT;
 
 }  // namespace
 
-Win32InputForm::Win32InputForm(ControlEvents& events, HWND owner, const ContextMenu& menu)
-    : events_(&events), menu_(menu) {
+Win32InputForm::Win32InputForm(ControlEvents& events, HWND owner, ContextMenu menu)
+    : events_(&events), menu_(std::move(menu)) {
     white_ = ::CreateSolidBrush(RGB(255, 255, 255));
     registerWindowClass(formClass, windowObjectProc<Win32InputForm>, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     const std::wstring title = toWide(inputFormLayout.title);
@@ -134,9 +134,14 @@ LRESULT Win32InputForm::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
                 return reinterpret_cast<LRESULT>(brush);
             break;
         case WM_CONTEXTMENU: {
-            // 预览 for the waiting file, with the numbers as typed; the text boxes have their own menu.
-            RECT corner{};
-            const POINT at = contextMenuPoint(lParam, hwnd, corner);
+            // 预览 for the waiting file, with the numbers as typed, anywhere in the client area; the
+            // text boxes have their own menu, the title bar the window's.
+            RECT client{};
+            ::GetClientRect(hwnd, &client);
+            const POINT at = contextMenuPoint(lParam, hwnd, client);
+            POINT inside = at;
+            ::ScreenToClient(hwnd, &inside);
+            if (!::PtInRect(&client, inside)) break;
             if (menu_(hwnd, at, {toWide(texts::previewItem)}) == 0 && events_) events_->previewPending();
             return 0;
         }

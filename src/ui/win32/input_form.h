@@ -18,8 +18,8 @@ namespace pelmora {
 
 class Win32InputForm : public InputForm {
 public:
-    // The context menu 预览 is answered by `menu`, which outlives the dialog.
-    Win32InputForm(ControlEvents& events, HWND owner, const ContextMenu& menu);
+    // The context menu 预览 is answered by `menu`.
+    Win32InputForm(ControlEvents& events, HWND owner, ContextMenu menu);
     ~Win32InputForm() override;
     Win32InputForm(const Win32InputForm&) = delete;
     Win32InputForm& operator=(const Win32InputForm&) = delete;
@@ -45,7 +45,7 @@ private:
     void textChanged(HWND box);
 
     ControlEvents* events_;
-    const ContextMenu& menu_;
+    ContextMenu menu_;
     HWND window_ = nullptr;
     int dpi_ = 96;
     std::array<HWND, static_cast<std::size_t>(InputControl::count)> controls_{};

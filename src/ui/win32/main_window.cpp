@@ -479,7 +479,9 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             break;
         }
         case WM_CONTEXTMENU:
-            if (reinterpret_cast<HWND>(wParam) == control(MainControl::datList)) showListMenu(lParam);
+            // datList's entries have a menu; the title bar keeps the window's own.
+            if (reinterpret_cast<HWND>(wParam) != control(MainControl::datList)) break;
+            showListMenu(lParam);
             return 0;
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == control(MainControl::Label5)) {

@@ -84,7 +84,7 @@ void Win32PreviewWindow::place() {
 
 void Win32PreviewWindow::showPreview(int frameTimeMs) {
     if (!placed_) {
-        // Where it covers neither the main window nor the dialog; later where the user leaves it.
+        // Clear of the main window where the screen has room; later where the user leaves it.
         placed_ = true;
         HWND owner = ::GetWindow(window_, GW_OWNER);
         RECT main{}, own{};
@@ -152,9 +152,11 @@ void Win32PreviewWindow::scaleOverview() {
 }
 
 void Win32PreviewWindow::setPicture(const PreviewPicture& picture) {
+    // A label given its own text again would still redraw, and flicker at each frame.
+    if (picture.caption != picture_.caption) ::SetWindowTextW(caption_, toWide(picture.caption).c_str());
+    if (picture.description != picture_.description)
+        ::SetWindowTextW(description_, toWide(picture.description).c_str());
     picture_ = picture;
-    ::SetWindowTextW(caption_, toWide(picture.caption).c_str());
-    ::SetWindowTextW(description_, toWide(picture.description).c_str());
     RECT below{0, rectOf(previewLayout::strip, dpi_).top, 0, 0};
     RECT client{};
     ::GetClientRect(window_, &client);
@@ -178,7 +180,8 @@ void Win32PreviewWindow::render(HDC dc) const {
     for (std::size_t d = 0; d < dots.size(); ++d) {
         const DotPlace place = previewDotPlace(dots.size(), d);
         if (!place.fits) break;  // no more rows fit
-        const int x = scaled(place.x, dpi_), y = scaled(place.y, dpi_), r = std::max(scaled(place.radius, dpi_), 1);
+        // The radius rounded down: the centres round either way, and neighbours must not touch.
+        const int x = scaled(place.x, dpi_), y = scaled(place.y, dpi_), r = std::max(place.radius * dpi_ / 96, 1);
         if (dots[d].present) {
             const COLORREF colour = RGB(dots[d].red, dots[d].green, dots[d].blue);
             ::SelectObject(dc, ::GetStockObject(DC_BRUSH));
@@ -188,7 +191,7 @@ void Win32PreviewWindow::render(HDC dc) const {
             ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
             ::SetDCPenColor(dc, colourRef(previewLayout::missing));
         }
-        ::Ellipse(dc, x - r, y - r, x + r + 1, y + r + 1);
+        ::Ellipse(dc, x - r, y - r, x + r, y + r);  // 2r across, as the Qt tool draws it
     }
     // The whole show at a glance, the current frame marked.
     if (!overview_) return;
