@@ -20,6 +20,7 @@ public:
     virtual void closeInputForm() = 0;     // the user closes the parameter dialog
     virtual void removeShow() = 0;         // double-click on datList
     virtual void changeColourOrder() = 0;  // an entry of cbrgb is chosen
+    virtual void changeFrameTime() = 0;    // an entry of inputcbspeed is chosen
     virtual void send() = 0;               // click of comsend
     virtual void togglePort() = 0;         // click of opencom
     virtual void portListOpening() = 0;    // cbcom's list is about to drop down

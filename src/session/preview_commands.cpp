@@ -49,6 +49,11 @@ void Session::startPreview() {
     view_.preview()->showPreview(frameTimeMs(view_));
 }
 
+// The frame time is read at each download; a playing preview takes it at once.
+void Session::changeFrameTime() {
+    if (previewing_ && view_.preview()) view_.preview()->setFrameTime(frameTimeMs(view_));
+}
+
 void Session::previewTick() {
     if (!previewing_ || !view_.preview()) return;
     ++previewFrame_;

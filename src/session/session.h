@@ -72,6 +72,7 @@ public:
     void closeInputForm() override;
     void removeShow() override;
     void changeColourOrder() override;
+    void changeFrameTime() override;
     void send() override;
     void togglePort() override;
     void portListOpening() override;

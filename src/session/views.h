@@ -38,6 +38,7 @@ public:
     virtual ~PreviewView() = default;
     // Shown and in front; while shown, the preview tick comes every frameTimeMs.
     virtual void showPreview(int frameTimeMs) = 0;
+    virtual void setFrameTime(int frameTimeMs) = 0;  // the tick from now on, nothing else changed
     virtual void closePreview() = 0;
     virtual bool previewShown() const = 0;
     // The whole show at a glance: one row per frame (as many as fit), one column per dot.

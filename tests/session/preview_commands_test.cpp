@@ -42,6 +42,23 @@ TEST_F(PreviewTest, AShowPlaysItsFramesInTurnAtTheFrameTime) {
     EXPECT_EQ(view.entries.size(), 2u) << "nothing else changed";
 }
 
+TEST_F(PreviewTest, AnotherFrameTimeTakesEffectWhileItPlays) {
+    import(ledFile("a.led", 10, 4));
+    view.timeSelected = 0;  // 10毫秒
+    session.changeFrameTime();
+    EXPECT_EQ(preview.tickMs, 0) << "no preview, nothing to tell";
+    session.previewShow(0);
+    EXPECT_EQ(preview.tickMs, 10);
+    view.timeSelected = 19;  // 200毫秒
+    session.changeFrameTime();
+    EXPECT_EQ(preview.tickMs, 200);
+    EXPECT_EQ(preview.picture.caption, "第 1 / 4 帧") << "the same frame, only the tick changed";
+    session.previewClosed();
+    view.timeSelected = 4;
+    session.changeFrameTime();
+    EXPECT_EQ(preview.tickMs, 200);
+}
+
 TEST_F(PreviewTest, RemovingTheShowClosesItsPreviewAndALaterShowFollowsItDown) {
     import(ledFile("a.led", 10, 4));
     import(ledFile("b.led", 3, 2));

@@ -164,6 +164,7 @@ private:
 class FakePreview : public PreviewView {
 public:
     void showPreview(int frameTimeMs) override { shown = true, tickMs = frameTimeMs; }
+    void setFrameTime(int frameTimeMs) override { tickMs = frameTimeMs; }
     void closePreview() override { shown = false; }
     bool previewShown() const override { return shown; }
     void setOverview(const std::vector<PreviewFrame>& frames) override { overview = frames; }

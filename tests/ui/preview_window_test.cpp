@@ -52,8 +52,13 @@ TEST_F(PreviewWindowTest, TheListsMenuPlaysThatShowInTheFilesOwnColours) {
     const QImage drawn = preview()->grab().toImage();
     EXPECT_EQ(drawn.pixelColor(preview()->dotCentre(1)), QColor(patternPixel(0, 1, 0), patternPixel(0, 1, 1),
                                                                   patternPixel(0, 1, 2)));
-    // It plays: the next frame comes by itself.
+    // It plays: the next frame comes by itself, at the frame time chosen in inputcbspeed.
     EXPECT_TRUE(runUntil([&] { return caption() == QStringLiteral("第 2 / 2 帧"); }));
+    EXPECT_EQ(preview()->frameTimeMs(), 50);
+    auto* speed = control<QComboBox>("inputcbspeed");
+    speed->setCurrentIndex(0);
+    emit speed->activated(0);
+    EXPECT_EQ(preview()->frameTimeMs(), 10);
     EXPECT_EQ(listEntries().size(), 2u) << "the main window is as it was";
 }
 

@@ -124,6 +124,7 @@ public:
     void closeInputForm() override { ++counts["closeInputForm"], inner->closeInputForm(); }
     void removeShow() override { ++counts["removeShow"], inner->removeShow(); }
     void changeColourOrder() override { ++counts["changeColourOrder"], inner->changeColourOrder(); }
+    void changeFrameTime() override { ++counts["changeFrameTime"], inner->changeFrameTime(); }
     void send() override { ++counts["send"], inner->send(); }
     void togglePort() override { ++counts["togglePort"], inner->togglePort(); }
     void portListOpening() override { ++counts["portListOpening"], inner->portListOpening(); }
@@ -735,6 +736,9 @@ TEST_F(Win32PreviewTest, TheListsMenuPlaysThatEntrysShowInTheFilesOwnColours) {
     // It plays: the next frame comes by itself, and the main window is as it was.
     EXPECT_TRUE(runUntil([&] { return caption() == L"第 2 / 2 帧"; }));
     EXPECT_GT(events.counts["previewTick"], 0);
+    ::SendMessageW(control("inputcbspeed"), CB_SETCURSEL, 0, 0);
+    notify(control("inputcbspeed"), CBN_SELCHANGE);
+    EXPECT_EQ(events.counts["changeFrameTime"], 1) << "another frame time reaches the session";
     EXPECT_EQ(window->showEntryCount(), 2);
     EXPECT_EQ(window->selectedShowEntry(), selected);
 }

@@ -317,6 +317,7 @@ void MainWindow::connectEvents() {
     connect(comsend_, &QPushButton::clicked, this, [&e] { e.send(); });
     connect(opencom_, &QPushButton::clicked, this, [&e] { e.togglePort(); });
     connect(cbrgb_, &QComboBox::activated, this, [&e] { e.changeColourOrder(); });
+    connect(inputcbspeed_, &QComboBox::activated, this, [&e] { e.changeFrameTime(); });
     connect(cbcom_, &PortComboBox::listOpening, this, [&e] { e.portListOpening(); });
     connect(datList_, &ShowList::doubleClicked, this, [&e] { e.removeShow(); });
     connect(label5_, &LinkLabel::clicked, this, [&e] { e.openShopLink(); });

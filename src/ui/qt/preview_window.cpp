@@ -57,6 +57,10 @@ void PreviewWindow::showPreview(int frameTimeMs) {
     raise();
 }
 
+void PreviewWindow::setFrameTime(int frameTimeMs) {
+    if (timer_.isActive()) timer_.start(std::max(frameTimeMs, 1));
+}
+
 void PreviewWindow::closePreview() {
     timer_.stop();
     hide();

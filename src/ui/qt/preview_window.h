@@ -19,6 +19,8 @@ public:
     PreviewWindow(ControlEvents& events, QWidget* owner);
 
     void showPreview(int frameTimeMs) override;
+    void setFrameTime(int frameTimeMs) override;
+    int frameTimeMs() const { return timer_.interval(); }  // for the tests
     void closePreview() override;
     bool previewShown() const override { return isVisible(); }
     void setOverview(const std::vector<PreviewFrame>& frames) override;

@@ -299,6 +299,9 @@ void Win32MainWindow::command(int row, int code) {
         case rowOf(MainControl::cbrgb):
             colourOrderNotified(code);
             break;
+        case rowOf(MainControl::inputcbspeed):
+            if (code == CBN_SELCHANGE) events_->changeFrameTime();
+            break;
         case rowOf(MainControl::cbcom):
             if (code == CBN_DROPDOWN) events_->portListOpening();
             // Text the user typed or pasted into the field selects no port; a choice from the list does.

@@ -82,6 +82,15 @@ void Win32PreviewWindow::place() {
     ::InvalidateRect(window_, nullptr, TRUE);
 }
 
+namespace {
+UINT timerPeriod(int frameTimeMs) { return static_cast<UINT>(std::max<int>(frameTimeMs, USER_TIMER_MINIMUM)); }
+}  // namespace
+
+void Win32PreviewWindow::setFrameTime(int frameTimeMs) {
+    // The same timer again: it starts over at the new period.
+    if (previewShown()) ::SetTimer(window_, frameTimer, timerPeriod(frameTimeMs), nullptr);
+}
+
 void Win32PreviewWindow::showPreview(int frameTimeMs) {
     if (!placed_) {
         // Clear of the main window where the screen has room; later where the user leaves it.
@@ -99,7 +108,7 @@ void Win32PreviewWindow::showPreview(int frameTimeMs) {
             ::SetWindowPos(window_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
-    ::SetTimer(window_, frameTimer, static_cast<UINT>(std::max<int>(frameTimeMs, USER_TIMER_MINIMUM)), nullptr);
+    ::SetTimer(window_, frameTimer, timerPeriod(frameTimeMs), nullptr);
     ::ShowWindow(window_, SW_SHOW);
     ::SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }

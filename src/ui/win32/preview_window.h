@@ -26,6 +26,7 @@ public:
     int dpi() const { return dpi_; }
 
     void showPreview(int frameTimeMs) override;
+    void setFrameTime(int frameTimeMs) override;
     void closePreview() override;
     bool previewShown() const override;
     void setOverview(const std::vector<PreviewFrame>& frames) override;
