@@ -743,6 +743,27 @@ TEST_F(Win32PreviewTest, TheListsMenuPlaysThatEntrysShowInTheFilesOwnColours) {
     EXPECT_EQ(window->selectedShowEntry(), selected);
 }
 
+// Moved to a monitor of 144 DPI, it grows by half, and so do its dots and labels.
+TEST_F(Win32PreviewTest, AtAnotherDpiItsAreasAndDotsScale) {
+    importShow(ledFile("a.led", 3, 2));
+    previewEntry(0);
+    ASSERT_TRUE(shown());
+    RECT suggested{};
+    ::GetWindowRect(preview(), &suggested);
+    ::SendMessageW(preview(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    // (Only the width: Wine keeps its title bar at the system's DPI, which the frame was sized for.)
+    EXPECT_EQ(clientSize(preview()).cx, 960);
+    EXPECT_EQ(placeInParent(window->previewWindow()->description()).top, 45);
+    EXPECT_EQ(fontOf(window->previewWindow()->caption()).lfHeight, -21);  // 10.5 pt at 144 DPI
+    // Dot 1 of three at (28, 62) at 96 DPI: (42, 93); radius 5 becomes 7. The strip from (15, 84).
+    const DrawnPreview drawn(preview());
+    EXPECT_EQ(drawn.at(42, 93), filePixel(0, 1));
+    EXPECT_EQ(drawn.at(42 + 6, 93), filePixel(0, 1));
+    EXPECT_EQ(drawn.at(42 + 9, 93), RGB(0, 0, 0)) << "a gap before the next dot";
+    EXPECT_EQ(drawn.at(16, 86), RGB(0, 0, 0));
+    EXPECT_EQ(drawn.at(13, 86), ::GetSysColor(COLOR_BTNFACE));
+}
+
 TEST_F(Win32PreviewTest, EscapeItsCloseButtonAndTheRemovalOfItsShowCloseIt) {
     importShow(ledFile("a.led", 10, 4));
     importShow(ledFile("b.led", 3, 2));
