@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/win32/utf.h"
+#include "session/texts.h"
 
 namespace pelmora {
 
@@ -275,6 +276,10 @@ int popupContextMenu(HWND owner, POINT screen, const std::vector<std::wstring>& 
                                          owner, nullptr);
     ::DestroyMenu(menu);
     return chosen > 0 ? chosen - 1 : -1;
+}
+
+bool previewChosen(const ContextMenu& menu, HWND owner, POINT screen) {
+    return menu(owner, screen, {toWide(texts::previewItem)}) == 0;
 }
 
 POINT contextMenuPoint(LPARAM lParam, HWND window, RECT fallback) {

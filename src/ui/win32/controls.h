@@ -58,8 +58,13 @@ HBRUSH controlColours(const WindowLayout& layout, UINT message, HDC dc, HWND con
 // The window class of a top-level window of the tool, registered once.
 void registerWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background);
 
+// WM_DPICHANGED of a window: it moves to where Windows suggests and answers the new DPI.
+int moveForNewDpi(HWND window, WPARAM wParam, LPARAM lParam);
+
 // The window procedure of a window object, which comes with CreateWindowEx's last parameter and
-// stays in GWLP_USERDATA until the window is gone: it hands every message to the object's handle().
+// stays in GWLP_USERDATA until the window is gone. It keeps the object's window_ (the handle,
+// null once the window is gone) and dpi_, moving the window and calling its place() for a new
+// DPI; every other message goes to the object's handle().
 template <class Window>
 LRESULT CALLBACK windowObjectProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE)
@@ -67,13 +72,25 @@ LRESULT CALLBACK windowObjectProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
                             reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
     auto* window = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    switch (message) {
+        case WM_NCCREATE:
+            window->window_ = hwnd;
+            break;
+        case WM_DPICHANGED:
+            window->dpi_ = moveForNewDpi(hwnd, wParam, lParam);
+            window->place();
+            return 0;
+        case WM_NCDESTROY: {
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            const LRESULT result = window->handle(hwnd, message, wParam, lParam);
+            window->window_ = nullptr;
+            return result;
+        }
+        default:
+            break;
+    }
     return window->handle(hwnd, message, wParam, lParam);
 }
-
-// WM_DPICHANGED of a window: it moves to where Windows suggests and answers the new DPI; the
-// window then places its controls for it.
-int moveForNewDpi(HWND window, WPARAM wParam, LPARAM lParam);
 
 // WM_ACTIVATE of a window: the control that had the keyboard when the window went inactive gets
 // it back when it is active again (the fallback until one has had it), never the window's frame.
@@ -83,6 +100,8 @@ void keepKeyboardOnActivation(HWND window, WPARAM activation, HWND& lastFocus, H
 // the item chosen, -1 for none. The windows show the real one; tests answer in its place.
 using ContextMenu = std::function<int(HWND owner, POINT screen, const std::vector<std::wstring>& items)>;
 int popupContextMenu(HWND owner, POINT screen, const std::vector<std::wstring>& items);
+// The menu of the one item 预览 at a point of the screen: whether the user chose it.
+bool previewChosen(const ContextMenu& menu, HWND owner, POINT screen);
 // WM_CONTEXTMENU from the keyboard's menu key (or Shift+F10) rather than the mouse: no point.
 inline bool menuFromKeyboard(LPARAM lParam) {
     return static_cast<short>(LOWORD(lParam)) == -1 && static_cast<short>(HIWORD(lParam)) == -1;

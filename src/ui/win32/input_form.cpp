@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "platform/win32/utf.h"
-#include "session/texts.h"
 #include "ui/win32/controls.h"
 
 namespace pelmora {
@@ -116,7 +115,6 @@ LRESULT CALLBACK Win32InputForm::numberBoxProc(HWND box, UINT message, WPARAM wP
 }
 
 LRESULT Win32InputForm::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) window_ = hwnd;
     switch (message) {
         case WM_COMMAND: {
             const int id = LOWORD(wParam), code = HIWORD(wParam);
@@ -142,7 +140,7 @@ LRESULT Win32InputForm::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             POINT inside = at;
             ::ScreenToClient(hwnd, &inside);
             if (!::PtInRect(&client, inside)) break;
-            if (menu_(hwnd, at, {toWide(texts::previewItem)}) == 0 && events_) events_->previewPending();
+            if (previewChosen(menu_, hwnd, at) && events_) events_->previewPending();
             return 0;
         }
         case WM_CLOSE:
@@ -152,13 +150,6 @@ LRESULT Win32InputForm::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         case WM_ACTIVATE:
             keepKeyboardOnActivation(hwnd, wParam, lastFocus_, control(InputControl::inputdots));
             return 0;
-        case WM_DPICHANGED:
-            dpi_ = moveForNewDpi(hwnd, wParam, lParam);
-            place();
-            return 0;
-        case WM_NCDESTROY:
-            window_ = nullptr;
-            break;
         default:
             break;
     }

@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "platform/win32/utf.h"
-#include "session/texts.h"
 #include "show/show_table.h"
 #include "ui/win32/controls.h"
 
@@ -280,8 +279,7 @@ void Win32MainWindow::showListMenu(LPARAM lParam) {
         ::ScreenToClient(list, &client);
         entry = entryAt(client);
     }
-    if (entry < 0 || !events_) return;
-    if (contextMenu_(window_, at, {toWide(texts::previewItem)}) == 0 && events_) events_->previewShow(entry);
+    if (entry >= 0 && previewChosen(contextMenu_, window_, at) && events_) events_->previewShow(entry);
 }
 
 void Win32MainWindow::command(int row, int code) {
@@ -433,7 +431,6 @@ LRESULT CALLBACK Win32MainWindow::showListProc(HWND list, UINT message, WPARAM w
 }
 
 LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) window_ = hwnd;
     switch (message) {
         case WM_COMMAND:
             if (lParam) command(LOWORD(wParam) - controlId(0), HIWORD(wParam));
@@ -507,10 +504,6 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             if (events_) events_->shutdown();
             if (endProgram_) endProgram_();
             return 0;
-        case WM_DPICHANGED:
-            dpi_ = moveForNewDpi(hwnd, wParam, lParam);
-            place();
-            return 0;
         case WM_DROPFILES: {
             // LED files dropped onto the window: the open command with them, no file dialog.
             auto drop = reinterpret_cast<HDROP>(wParam);
@@ -535,9 +528,6 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             // After a message box, the file dialog or another program.
             keepKeyboardOnActivation(hwnd, wParam, lastFocus_, controls_[mainWindowLayout.focusOrder.front()]);
             return 0;
-        case WM_NCDESTROY:
-            window_ = nullptr;
-            break;
         default:
             break;
     }

@@ -238,7 +238,6 @@ void Win32PreviewWindow::paint() {
 }
 
 LRESULT Win32PreviewWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) window_ = hwnd;
     switch (message) {
         case WM_TIMER:
             if (wParam == frameTimer && events_) events_->previewTick();
@@ -262,13 +261,6 @@ LRESULT Win32PreviewWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARA
             closePreview();
             if (events_) events_->previewClosed();
             return 0;
-        case WM_DPICHANGED:
-            dpi_ = moveForNewDpi(hwnd, wParam, lParam);
-            place();
-            return 0;
-        case WM_NCDESTROY:
-            window_ = nullptr;
-            break;
         default:
             break;
     }
