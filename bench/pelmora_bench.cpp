@@ -360,7 +360,7 @@ struct ToolWindow {
             show.path = folder.write("show" + std::to_string(++n) + ".led", show.file);
             fakes.files.choose(show.path);
             click("open");
-            if (!window.hasInputForm()) fail("no parameter dialog after open");
+            if (!window.inputFormWindow()) fail("no parameter dialog after open");
             auto* form = dynamic_cast<InputFormWindow*>(&window.inputForm());
             QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("inputok")), Qt::LeftButton);
             known.push_back(std::move(show));

@@ -64,12 +64,10 @@ public:
     void reset() {
         for (int guard = 0; session_.table().showCount() > 0; ++guard) {
             FUZZ_CHECK(guard < 5);
-            view_.selected = 0;
-            session_.removeShow();
+            session_.removeShow(0);
         }
         session_.closeInputForm();
-        view_.colourSelected = 0;
-        session_.changeColourOrder();
+        session_.changeColourOrder(0);
         messages_.shown.clear();
         files_.answers.clear();
         files_.asked.clear();
@@ -159,7 +157,7 @@ private:
         }
         const auto shownBefore = messages_.shown.size();
         const bool hadForm = view_.form != nullptr;
-        const std::string oldDots = hadForm ? view_.form->dots() : "", oldFrames = hadForm ? view_.form->frames() : "";
+        const std::string oldDots = hadForm ? view_.form->dots : "", oldFrames = hadForm ? view_.form->frames : "";
         session_.openLedFile();
         FUZZ_CHECK(!view_.progressVisible);
 
@@ -169,7 +167,7 @@ private:
             FUZZ_CHECK(messages_.shown.back().text == wrongFileMessage && messages_.shown.back().title == "注意");
             // A dialog shown before keeps its values.
             FUZZ_CHECK((view_.form != nullptr) == hadForm);
-            if (hadForm) FUZZ_CHECK(view_.form->dots() == oldDots && view_.form->frames() == oldFrames);
+            if (hadForm) FUZZ_CHECK(view_.form->dots == oldDots && view_.form->frames == oldFrames);
             return;
         }
         const auto& bytes = *content;
@@ -177,8 +175,8 @@ private:
         FUZZ_CHECK(formShown());
         const std::int64_t stride = (bytes[16] + 1) * 512;
         FUZZ_CHECK(view_.form->caption == "输入第 " + std::to_string(model_.shows.size() + 1) + " 个节目参数");
-        FUZZ_CHECK(view_.form->dots() == ruled((bytes[1] * 256 + bytes[0]) / 3));
-        FUZZ_CHECK(view_.form->frames() == ruled(frameEstimate(static_cast<std::int64_t>(bytes.size()), stride)));
+        FUZZ_CHECK(view_.form->dots == ruled((bytes[1] * 256 + bytes[0]) / 3));
+        FUZZ_CHECK(view_.form->frames == ruled(frameEstimate(static_cast<std::int64_t>(bytes.size()), stride)));
         FUZZ_CHECK(view_.status.empty());
         pending_ = KnownShow{path, bytes, 0, 0};
     }
@@ -187,11 +185,13 @@ private:
         const std::string dots = in.text(in.u8());
         const std::string frames = in.text(in.u8());
         if (!formShown()) return;
-        // As the dialog does: every change of a box's text goes through the session, which may rewrite it.
-        view_.form->setDots(session_.numberTextChanged(dots));
-        view_.form->setFrames(session_.numberTextChanged(frames));
+        // As the dialog does: every edit of a box's text goes to the session, which may rewrite it.
+        view_.form->dots = dots;
+        session_.numberTextEdited(NumberField::dots, dots);
+        view_.form->frames = frames;
+        session_.numberTextEdited(NumberField::frames, frames);
         // The minimum-one rule: whatever is pasted, the boxes are worth 1 or more.
-        FUZZ_CHECK(leadingNumber(view_.form->dots()) >= 1.0 && leadingNumber(view_.form->frames()) >= 1.0);
+        FUZZ_CHECK(leadingNumber(view_.form->dots) >= 1.0 && leadingNumber(view_.form->frames) >= 1.0);
         FUZZ_CHECK(pending_.has_value());
         session_.previewPending();
         for (int tick = 0; tick < 2; ++tick, session_.previewTick()) checkPreview(*pending_, true);
@@ -223,8 +223,8 @@ private:
         if (!formShown()) return;
         FUZZ_CHECK(pending_.has_value());
         const auto shownBefore = messages_.shown.size();
-        const auto dotsValue = wholeNumber(view_.form->dots());
-        const auto framesValue = wholeNumber(view_.form->frames());
+        const auto dotsValue = wholeNumber(view_.form->dots);
+        const auto framesValue = wholeNumber(view_.form->frames);
         session_.appendShow();
 
         enum Outcome { added = 1, tooMany = 2, overCapacity = 4, beyondFile = 8 };
@@ -270,8 +270,7 @@ private:
 
     void order(std::uint8_t value) {
         model_.order = value % 6;
-        view_.colourSelected = model_.order;
-        session_.changeColourOrder();
+        session_.changeColourOrder(model_.order);
         for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i] = model_.pixels(i);
         if (model_.shows.empty()) return;
         FUZZ_CHECK(view_.selected == static_cast<int>(model_.shows.size()) - 1);
@@ -283,8 +282,7 @@ private:
     void remove(std::uint8_t value) {
         const int count = static_cast<int>(model_.shows.size());
         const int entry = static_cast<int>(value % (model_.shows.size() + 2)) - 1;  // -1 and size(): blank space
-        view_.selected = entry;
-        session_.removeShow();
+        session_.removeShow(entry);
         // A list of one loses its only entry wherever the double-click falls.
         const int gone = count == 1 ? 0 : entry;
         if (gone >= 0 && gone < count) {

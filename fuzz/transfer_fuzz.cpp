@@ -192,18 +192,17 @@ public:
                 const std::uint8_t entry = in.u8();
                 if (model_.shows.empty()) break;
                 const int r = entry % static_cast<int>(model_.shows.size());
-                view_.selected = r;
-                tool_.session.removeShow();
+                tool_.session.removeShow(r);
                 model_.shows.erase(model_.shows.begin() + r);
                 break;
             }
             case 8:
-                view_.colourSelected = model_.order = in.u8() % 6;
-                tool_.session.changeColourOrder();
+                model_.order = in.u8() % 6;
+                tool_.session.changeColourOrder(model_.order);
                 break;
             case 9:
-                view_.timeSelected = in.u8() % 30;
-                model_.frameTime = view_.timeSelected + 1;
+                model_.frameTime = in.u8() % 30 + 1;
+                tool_.session.changeFrameTime(model_.frameTime - 1);
                 break;
             case 10:
                 arrive({});

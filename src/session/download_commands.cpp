@@ -35,8 +35,8 @@ bool openControllerPort(SerialPort& port, int portNumber) {
 }
 
 bool Session::openSequence() {
-    const int number = view_.portIndex() + 1;
-    if (number < 1) return false;  // typed text: no entry is selected
+    const int number = portPosition_ + 1;
+    if (number < 1) return false;  // typed text: no entry is chosen
     if (!openControllerPort(platform_.port, number)) return false;
     view_.setLamp(lampOn);
     view_.setPortButtonCaption(text(texts::closePort));
@@ -61,14 +61,34 @@ void Session::portLost() {
 
 void Session::portListOpening() {
     const auto devices = platform_.ports.devices(portEntryCount);
-    std::vector<std::string> tips;
+    portTooltips_.clear();
     for (const auto& device : devices) {
         if (device.path.empty())
-            tips.push_back(text(texts::noDeviceTooltip));
+            portTooltips_.push_back(text(texts::noDeviceTooltip));
         else
-            tips.push_back(device.description + (device.permitted ? "" : text(texts::notPermittedTooltip)));
+            portTooltips_.push_back(device.description + (device.permitted ? "" : text(texts::notPermittedTooltip)));
     }
-    view_.setPortTooltips(tips);
+    view_.setPortTooltips(portTooltips_);
+    showPortBoxTooltip();
+}
+
+// A port is chosen only from the list: typed text names no port, whatever it reads like, until
+// an entry is chosen again.
+void Session::choosePort(int position) {
+    if (position < 0 || position >= portEntryCount) return;
+    portPosition_ = position;
+    showPortBoxTooltip();
+}
+
+void Session::typePortText() {
+    portPosition_ = -1;
+    showPortBoxTooltip();
+}
+
+// The box itself tells where its chosen entry leads, as far as the list last found out.
+void Session::showPortBoxTooltip() {
+    const auto at = static_cast<std::size_t>(portPosition_);
+    view_.setPortBoxTooltip(portPosition_ >= 0 && at < portTooltips_.size() ? portTooltips_[at] : std::string());
 }
 
 void Session::write(std::span<const std::uint8_t> bytes) {
@@ -81,9 +101,9 @@ void Session::send() {
         platform_.messages.show(text(texts::attention), text(texts::noShows), MessageBox::Icon::exclamation);
         return;
     }
-    handshake_.load(buildMemoryImage(table_, view_.frameTimeIndex() + 1));
+    handshake_.load(buildMemoryImage(table_, frameTimePosition_ + 1));
     if (!platform_.port.isOpen()) {
-        platform_.messages.show(text(texts::notice), texts::portNotOpen(view_.portIndex() + 1), MessageBox::Icon::none);
+        platform_.messages.show(text(texts::notice), texts::portNotOpen(portPosition_ + 1), MessageBox::Icon::none);
         return;
     }
     const auto startByte = handshake_.start();

@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 #include "session/session.h"
 #include "session/texts.h"
+#include "show/colour_order.h"
 #include "show/dialog_value.h"
 
 namespace pelmora {
@@ -30,11 +31,12 @@ bool Session::readChosenFile(const std::string& path, LedHeader& header) {
 
 void Session::presetInputForm(const LedHeader& header) {
     InputForm& form = view_.inputForm();
+    inputFormMade_ = true;
     form.show();
     form.setCaption(texts::showParametersCaption(table_.showCount() + 1));
     // The boxes keep their minimum of one also for what we write into them (a file of only a header).
-    form.setFrames(numberTextChanged(plainDecimal(header.frameEstimate)));
-    form.setDots(numberTextChanged(plainDecimal(opened_.headerDots)));
+    setNumberText(NumberField::frames, plainDecimal(header.frameEstimate), false);
+    setNumberText(NumberField::dots, plainDecimal(opened_.headerDots), false);
 }
 
 void Session::openLedFile() {
@@ -71,7 +73,7 @@ void Session::openChosen(const FileDialogResult& chosen) {
     pending_ = opened_;
     presetInputForm(header);
     view_.setStatus("");
-    if (previewing_ && previewShow_ == 0) drawPreview(true);  // another file waits now
+    if (previewOf_ == PreviewOf::waitingFile) drawPreview(true);  // another file waits now
 }
 
 void Session::appendShow() {
@@ -80,19 +82,19 @@ void Session::appendShow() {
         messages.show(text(texts::attention), texts::tooManyShows(), MessageBox::Icon::exclamation);
         return;
     }
-    if (!pending_ || !view_.hasInputForm()) return;
+    if (!pending_ || !inputFormMade_) return;
     InputForm& form = view_.inputForm();
-    const auto dots = wholeNumber(form.dots());
-    const auto frames = wholeNumber(form.frames());
+    const auto dots = wholeNumber(numberTexts_[static_cast<std::size_t>(NumberField::dots)]);
+    const auto frames = wholeNumber(numberTexts_[static_cast<std::size_t>(NumberField::frames)]);
 
     auto result = ShowTable::AppendResult::beyondFile;
-    if (dots && frames) result = table_.append(*dots, *frames, *pending_->fileBytes, view_.colourOrderIndex());
+    if (dots && frames) result = table_.append(*dots, *frames, *pending_->fileBytes, colourOrder_, pending_->entryPath);
 
     switch (result) {
         case ShowTable::AppendResult::added:
-            if (previewShow_ == 0) endPreview();  // the file waits no longer
+            if (previewOf_ == PreviewOf::waitingFile) endPreview();  // the file waits no longer
             form.hide();
-            view_.addShowEntry(pending_->entryPath);
+            view_.addShowEntry(showEntry(pending_->entryPath));
             view_.setStatus("");
             refreshUsedMemory();
             return;
@@ -111,30 +113,34 @@ void Session::appendShow() {
 }
 
 void Session::closeInputForm() {
-    if (!view_.hasInputForm()) return;
-    if (previewShow_ == 0) endPreview();
+    if (!inputFormMade_) return;
+    if (previewOf_ == PreviewOf::waitingFile) endPreview();
     view_.inputForm().hide();
     view_.setStatus("");
     view_.destroyInputForm();
+    inputFormMade_ = false;
 }
 
-void Session::removeShow() {
+void Session::removeShow(int selected) {
     // The list's state alone says which show goes, wherever the double-click fell: the only entry
     // of a list of one, else the selected one. Two or more entries and none selected: nothing.
-    const int r = view_.showEntryCount() == 1 ? 0 : view_.selectedShowEntry();
-    if (r < 0 || r >= view_.showEntryCount() || !table_.remove(r)) return;
+    const int r = table_.showCount() == 1 ? 0 : selected;
+    if (!table_.remove(r)) return;
     // The preview of the removed show goes with it; one of a later show follows it down.
-    if (previewing_ && previewShow_ == r + 1) endPreview();
-    if (previewShow_ > r + 1) --previewShow_;
+    if (previewOf_ == PreviewOf::show && previewedShow_ == r + 1) endPreview();
+    if (previewedShow_ > r + 1) --previewedShow_;
     view_.removeShowEntry(r);
     view_.setStatus("");
     refreshUsedMemory();
 }
 
-void Session::changeColourOrder() {
-    convertColourOrder(table_, view_.colourOrderIndex(), [this](int s) {
+// Each show is read again from its file, its entry selected in the list while it is.
+void Session::changeColourOrder(int position) {
+    if (!isColourOrder(position)) return;
+    colourOrder_ = position;
+    convertColourOrder(table_, colourOrder_, [this](int s) {
         view_.selectShowEntry(s - 1);
-        return readWholeFile(view_.showEntry(s - 1));
+        return readWholeFile(table_.showPath(s));
     });
 }
 

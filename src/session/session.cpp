@@ -6,17 +6,9 @@
 
 namespace pelmora {
 
-namespace texts {
-std::string showParametersCaption(int show) { return "输入第 " + plainDecimal(show) + " 个节目参数"; }
-std::string tooManyShows() { return "最多只能" + std::to_string(maxShows) + "个文件"; }
-std::string portNotOpen(int portNumber) {
-    return "COM" + std::to_string(portNumber) + "串口没有打开或被占用了, 请换另一个串口或关闭占用该串口的程序。";
-}
-}  // namespace texts
-
 std::vector<std::string> portEntries() {
     std::vector<std::string> entries;
-    for (int n = 1; n <= portEntryCount; ++n) entries.push_back("COM" + std::to_string(n));
+    for (int n = 1; n <= portEntryCount; ++n) entries.push_back(texts::portEntry(n));
     return entries;
 }
 
@@ -28,7 +20,8 @@ std::vector<std::string> colourOrderEntries() {
 
 std::vector<std::string> frameTimeEntries() {
     std::vector<std::string> entries;
-    for (int k = 0; k < 30; ++k) entries.push_back(std::to_string((k + 1) * 10) + std::string(texts::frameTimeUnit));
+    for (int k = 0; k < frameTimeEntryCount; ++k)
+        entries.push_back(std::to_string((k + 1) * 10) + std::string(texts::frameTimeUnit));
     return entries;
 }
 
@@ -46,25 +39,36 @@ void Session::startUp() {
     view_.setUsedMemoryMaximum(controllerCapacity);
     refreshUsedMemory();
     view_.setStatus("");
-    view_.setPortEntries(portEntries(), 0);
+    portPosition_ = 0;
+    view_.setPortEntries(portEntries(), portPosition_);
     view_.setLamp(lampOff);
-    view_.setColourOrderEntries(colourOrderEntries(), 0);
-    view_.setFrameTimeEntries(frameTimeEntries(), defaultFrameTimeIndex);
+    colourOrder_ = 0;
+    view_.setColourOrderEntries(colourOrderEntries(), colourOrder_);
+    frameTimePosition_ = defaultFrameTimeIndex;
+    view_.setFrameTimeEntries(frameTimeEntries(), frameTimePosition_);
 }
 
 void Session::openShopLink() { platform_.web.open(std::string(texts::shopUrl)); }
 
 void Session::shutdown() {
-    if (view_.hasInputForm()) view_.inputForm().hide();
+    if (inputFormMade_) view_.inputForm().hide();
 }
 
 bool Session::characterAccepted(std::int16_t code) { return keyFilterAccepts(code); }
 
-std::string Session::numberTextChanged(const std::string& text) {
-    std::string ruled = belowMinimum(text) ? std::string(minimumText) : text;
+// The text stands as typed unless the minimum-one rule changes it; then the box gets the new text.
+void Session::numberTextEdited(NumberField field, const std::string& text) {
+    setNumberText(field, text, true);
     // A preview of the waiting file follows every change of the two numbers.
-    if (previewing_ && previewShow_ == 0 && view_.hasInputForm()) drawPreview(true);
-    return ruled;
+    if (previewOf_ == PreviewOf::waitingFile) drawPreview(true);
+}
+
+// `shown`: the box reads `text` already (the user's edit), so it is written only where the rule
+// changes it; the caret stays where the user left it otherwise.
+void Session::setNumberText(NumberField field, const std::string& text, bool shown) {
+    std::string& kept = numberTexts_[static_cast<std::size_t>(field)];
+    kept = belowMinimum(text) ? std::string(minimumText) : text;
+    if (kept != text || !shown) view_.inputForm().setNumberText(field, kept);
 }
 
 }  // namespace pelmora

@@ -3,6 +3,7 @@
 // event. The front-ends forward their events here; the session writes their controls through
 // the view contracts and reports through the platform's message box.
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@ std::vector<std::string> portEntries();         // COM1 .. COM16
 std::vector<std::string> colourOrderEntries();  // the rows of the colour-order table
 std::vector<std::string> frameTimeEntries();    // 10毫秒 .. 300毫秒
 constexpr int portEntryCount = 16;
+constexpr int frameTimeEntryCount = 30;   // 10毫秒 .. 300毫秒
 constexpr int defaultFrameTimeIndex = 4;  // 50毫秒
 
 // The line the controller speaks, and the port's buffers: one full chunk out, 1 KiB in.
@@ -70,9 +72,11 @@ public:
     void openDroppedFiles(const std::vector<std::string>& paths) override;
     void appendShow() override;
     void closeInputForm() override;
-    void removeShow() override;
-    void changeColourOrder() override;
-    void changeFrameTime() override;
+    void removeShow(int selected) override;
+    void changeColourOrder(int position) override;
+    void changeFrameTime(int position) override;
+    void choosePort(int position) override;
+    void typePortText() override;
     void send() override;
     void togglePort() override;
     void portListOpening() override;
@@ -83,22 +87,30 @@ public:
     void previewTick() override;
     void previewClosed() override;
     bool characterAccepted(std::int16_t code) override;
-    std::string numberTextChanged(const std::string& text) override;
+    void numberTextEdited(NumberField field, const std::string& text) override;
 
     const ShowTable& table() const { return table_; }
 
 private:
+    // What the preview window plays.
+    enum class PreviewOf { nothing, waitingFile, show };
+    struct PreviewSubject;
+
     void commEvent(int code) override;
     void portLost() override;
 
     void openChosen(const FileDialogResult& chosen);
     bool readChosenFile(const std::string& path, LedHeader& header);
     void presetInputForm(const LedHeader& header);
+    void setNumberText(NumberField field, const std::string& text, bool shown);
     void refreshUsedMemory();
     bool openSequence();
     void closeSequence();
+    void showPortBoxTooltip();
     void write(std::span<const std::uint8_t> bytes);
+    int frameTimeMs() const;
     void startPreview();
+    PreviewSubject previewSubject() const;
     void drawPreview(bool withOverview);
     void endPreview();
 
@@ -109,10 +121,17 @@ private:
     OpenedFile opened_;
     std::optional<OpenedFile> pending_;  // the file of the last open command that succeeded
     Handshake handshake_;
-    // What the preview window shows: show previewShow_ of the table, or the pending file with
-    // the numbers typed in the dialog (previewShow_ 0); nothing while previewing_ is false.
-    bool previewing_ = false;
-    int previewShow_ = 0;
+
+    // What the controls hold, as the session wrote it or as the events reported it.
+    int portPosition_ = 0;                              // cbcom's chosen entry; -1 once the user has typed in its field
+    std::vector<std::string> portTooltips_;             // one per entry, as the list last opened
+    int colourOrder_ = 0;                               // cbrgb
+    int frameTimePosition_ = defaultFrameTimeIndex;     // inputcbspeed
+    bool inputFormMade_ = false;                        // the parameter dialog exists
+    std::array<std::string, 2> numberTexts_{"1", "1"};  // inputdots and inputframes as they read
+
+    PreviewOf previewOf_ = PreviewOf::nothing;
+    int previewedShow_ = 0;  // the show (from 1) while previewOf_ is show
     std::int64_t previewFrame_ = 0;
 };
 

@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "show/dialog_value.h"
+#include "show/show_table.h"
+
 namespace pelmora::texts {
 
 // Left to us: neutral placeholders, never a real shop.
@@ -24,6 +27,7 @@ inline constexpr std::string_view frameTimeCaption = "每帧时间";
 inline constexpr std::string_view usedMemoryCaption = "已使用空间";
 inline constexpr std::string_view shopCaption = "点此购买配套控制器或致电400-000-0000";
 inline constexpr std::string_view frameTimeUnit = "毫秒";
+inline std::string portEntry(int portNumber) { return "COM" + std::to_string(portNumber); }
 inline constexpr std::string_view noDeviceTooltip = "没有对应的串口设备";
 // After a device's name: it is there, but this user may not open it.
 inline constexpr std::string_view notPermittedTooltip =
@@ -36,14 +40,18 @@ inline constexpr std::string_view dotsCaption = "全彩点数";
 inline constexpr std::string_view framesCaption = "节目帧数";
 inline constexpr std::string_view checkHint = "(如不正确,请手动输入)";
 inline constexpr std::string_view okButton = "确定";
-std::string showParametersCaption(int show);  // 输入第 n 个节目参数
+inline std::string showParametersCaption(int show) { return "输入第 " + plainDecimal(show) + " 个节目参数"; }
 
 // The preview window.
 inline constexpr std::string_view previewTitle = "节目预览";
 inline constexpr std::string_view previewItem = "预览";
-std::string previewFrameCaption(std::int64_t frame, std::int64_t frames);  // 第 3 / 10 帧
-// 点数 10  帧数 4  字节 120  起始地址 38
-std::string previewDescription(std::int64_t dots, std::int64_t frames, std::int64_t bytes, std::int64_t start);
+inline std::string previewFrameCaption(std::int64_t frame, std::int64_t frames) {
+    return "第 " + plainDecimal(frame) + " / " + plainDecimal(frames) + " 帧";
+}
+inline std::string previewDescription(std::int64_t dots, std::int64_t frames, std::int64_t bytes, std::int64_t start) {
+    return "点数 " + plainDecimal(dots) + "  帧数 " + plainDecimal(frames) + "  字节 " + plainDecimal(bytes) +
+           "  起始地址 " + plainDecimal(start);
+}
 
 // The open-file dialog.
 inline constexpr std::string_view fileDialogTitle = "打开led文件";
@@ -61,9 +69,11 @@ inline constexpr std::string_view failed = "出错了!";
 inline constexpr std::string_view wrongFile = "你没有打开任何文件或找开了错误的文件!";
 inline constexpr std::string_view overCapacity = "文件长度超出了控制器的容量.";
 inline constexpr std::string_view beyondFile = "点数或帧数超出了文件中的数据,请重新输入.";
-std::string tooManyShows();  // 最多只能5个文件
+inline std::string tooManyShows() { return "最多只能" + std::to_string(maxShows) + "个文件"; }
 inline constexpr std::string_view noSuchPort = "不存在该串口,请重新选择.";
 inline constexpr std::string_view noShows = "请先导入文件后再发送数据。";
-std::string portNotOpen(int portNumber);  // COMn串口没有打开或被占用了, ...
+inline std::string portNotOpen(int portNumber) {
+    return "COM" + std::to_string(portNumber) + "串口没有打开或被占用了, 请换另一个串口或关闭占用该串口的程序。";
+}
 
 }  // namespace pelmora::texts

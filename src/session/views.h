@@ -1,11 +1,14 @@
 #pragma once
-// The controls of the two windows as the commands read and write them. Each front-end
-// implements these; tests use fakes. Nothing here holds a rule of the tool.
+// The controls of the windows as the commands write them. Each front-end implements these;
+// tests use fakes. Nothing here holds a rule of the tool, and nothing reads a control back:
+// the session keeps every value itself, from what it wrote and what the events carried.
 
 #include <string>
 #include <vector>
 
+#include "session/events.h"
 #include "session/rgb.h"
+#include "session/show_list.h"
 #include "show/preview.h"
 
 namespace pelmora {
@@ -17,10 +20,8 @@ public:
     virtual void show() = 0;  // not modal; stays shown if it is
     virtual void hide() = 0;
     virtual void setCaption(const std::string& text) = 0;  // inputformcaption
-    virtual void setDots(const std::string& text) = 0;     // inputdots
-    virtual std::string dots() const = 0;
-    virtual void setFrames(const std::string& text) = 0;  // inputframes
-    virtual std::string frames() const = 0;
+    // inputdots, inputframes. Setting a text raises no edit event: only the user's edits do.
+    virtual void setNumberText(NumberField field, const std::string& text) = 0;
 };
 
 // What the preview window shows at one moment.
@@ -40,7 +41,6 @@ public:
     virtual void showPreview(int frameTimeMs) = 0;
     virtual void setFrameTime(int frameTimeMs) = 0;  // the tick from now on, nothing else changed
     virtual void closePreview() = 0;
-    virtual bool previewShown() const = 0;
     // The whole show at a glance: one row per frame (as many as fit), one column per dot.
     virtual void setOverview(const std::vector<PreviewFrame>& frames) = 0;
     virtual void setPicture(const PreviewPicture& picture) = 0;
@@ -53,7 +53,6 @@ public:
 
     // The parameter dialog, created on first use (and after the user has closed it).
     virtual InputForm& inputForm() = 0;
-    virtual bool hasInputForm() const = 0;
     virtual void destroyInputForm() = 0;
 
     // The preview window; none where a front-end has none.
@@ -62,13 +61,10 @@ public:
     // prossstates, the status line.
     virtual void setStatus(const std::string& text) = 0;
 
-    // datList: one entry per show, the path of its LED file.
-    virtual void addShowEntry(const std::string& path) = 0;
+    // datList: one entry per show, drawn as showListRowText gives it.
+    virtual void addShowEntry(const ShowEntry& entry) = 0;
     virtual void removeShowEntry(int position) = 0;
-    virtual int showEntryCount() const = 0;
-    virtual std::string showEntry(int position) const = 0;
     virtual void selectShowEntry(int position) = 0;
-    virtual int selectedShowEntry() const = 0;  // -1: none
 
     // epprom and size, the used-memory indicator.
     virtual void setUsedMemoryMaximum(int maximum) = 0;
@@ -81,18 +77,17 @@ public:
 
     // The port group: cbcom, the lamp coms, the button opencom.
     virtual void setPortEntries(const std::vector<std::string>& entries, int selected) = 0;
-    virtual int portIndex() const = 0;  // list position of cbcom, -1 when the user has typed text
     virtual void setPortListEnabled(bool enabled) = 0;
-    virtual void setPortTooltips(const std::vector<std::string>& tooltips) = 0;  // one per entry
+    // One per entry of the open list, and the one of the box itself (the chosen entry's, or none).
+    virtual void setPortTooltips(const std::vector<std::string>& tooltips) = 0;
+    virtual void setPortBoxTooltip(const std::string& tooltip) = 0;
     virtual void setLamp(Rgb colour) = 0;
     virtual void setPortButtonCaption(const std::string& text) = 0;
 
-    // cbrgb. Selecting an entry here may raise the selection event, as a click does.
+    // cbrgb.
     virtual void setColourOrderEntries(const std::vector<std::string>& entries, int selected) = 0;
-    virtual int colourOrderIndex() const = 0;
     // inputcbspeed.
     virtual void setFrameTimeEntries(const std::vector<std::string>& entries, int selected) = 0;
-    virtual int frameTimeIndex() const = 0;
 };
 
 }  // namespace pelmora

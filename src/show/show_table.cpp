@@ -20,6 +20,11 @@ std::int32_t ShowTable::at(const PerShow& values, int s) const {
     return (s >= 1 && s <= showCount_) ? values[static_cast<std::size_t>(s)] : 0;
 }
 
+const std::string& ShowTable::showPath(int s) const {
+    static const std::string none;
+    return (s >= 1 && s <= showCount_) ? path_[static_cast<std::size_t>(s)] : none;
+}
+
 std::int32_t ShowTable::showOffset(int k) const {
     return (k >= 0 && k <= showCount_) ? offset_[static_cast<std::size_t>(k)] : 0;
 }
@@ -69,7 +74,7 @@ void ShowTable::copyFromFile(int s, std::span<const std::uint8_t> file, int orde
 }
 
 ShowTable::AppendResult ShowTable::append(std::int64_t dots, std::int64_t frames, std::span<const std::uint8_t> file,
-                                          int order) {
+                                          int order, std::string path) {
     if (showCount_ >= maxShows) return AppendResult::tooManyShows;
     if (!isColourOrder(order) || file.size() <= ledHeaderFrameSectorsOffset) return AppendResult::beyondFile;
     if (dots < 0 || frames < 0 || dots > int32Max / 3) return AppendResult::beyondFile;
@@ -89,6 +94,7 @@ ShowTable::AppendResult ShowTable::append(std::int64_t dots, std::int64_t frames
     frames_[i] = static_cast<std::int32_t>(frames);
     size_[i] = static_cast<std::int32_t>(size);
     stride_[i] = stride;
+    path_[i] = std::move(path);
     showCount_ = n;
     recount();
     copyFromFile(n, file, order);
@@ -104,8 +110,10 @@ bool ShowTable::remove(int r) {
         size_[i] = size_[i + 1];
         stride_[i] = stride_[i + 1];
         order_[i] = order_[i + 1];
+        path_[i] = std::move(path_[i + 1]);
         std::memcpy(slotBytes(s).data(), slotBytes(s + 1).data(), static_cast<std::size_t>(size_[i]));
     }
+    path_[static_cast<std::size_t>(showCount_)].clear();
     --showCount_;
     recount();
     return true;

@@ -40,6 +40,9 @@ public:
     std::int32_t showStride(int s) const { return at(stride_, s); }
     // The colour order the bytes of slot s are in right now.
     int showColourOrder(int s) const { return at(order_, s); }
+    // The path of the LED file show s came from: its entry in the list, and where a new colour
+    // order reads it again.
+    const std::string& showPath(int s) const;
     // k = 0..showCount(): showOffset(0) is 38; show s starts at image address showOffset(s - 1).
     std::int32_t showOffset(int k) const;
 
@@ -50,8 +53,10 @@ public:
     }
 
     // Appends show showCount() + 1 with `dots` dots and `frames` frames, its pixels copied
-    // from the LED file `file` in colour order `order`. A refused append changes nothing.
-    AppendResult append(std::int64_t dots, std::int64_t frames, std::span<const std::uint8_t> file, int order);
+    // from the LED file `file` (read from `path`) in colour order `order`. A refused append
+    // changes nothing.
+    AppendResult append(std::int64_t dots, std::int64_t frames, std::span<const std::uint8_t> file, int order,
+                        std::string path = {});
 
     // Removes show r + 1 (list position r); the shows behind it move down one slot and keep
     // their bytes. Returns false, changing nothing, when there is no such show.
@@ -81,6 +86,7 @@ private:
     int showCount_ = 0;
     PerShow frameBytes_{}, frames_{}, size_{}, stride_{}, order_{};
     std::array<std::int32_t, maxShows + 1> offset_{imageHeaderSize};
+    std::array<std::string, maxShows + 1> path_{};
     std::int32_t usedBytes_ = 0;
     std::unique_ptr<std::uint8_t[]> showData_;  // maxShows slots of controllerCapacity bytes
 };

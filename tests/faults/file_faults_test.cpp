@@ -122,10 +122,7 @@ protected:
         return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    void selectColourOrder(int order) {
-        view.colourSelected = order;
-        session.changeColourOrder();
-    }
+    void selectColourOrder(int order) { session.changeColourOrder(order); }
 
     // Does the fault to the file at `path`. False when this fault cannot be made here.
     bool damage(const std::string& path, Fault fault) {
@@ -200,10 +197,10 @@ TEST_P(FileFaultBetweenOpenAndOk, OkAddsTheShowFromTheBytesReadAtOpen) {
     files.choose(path);
     session.openLedFile();
     ASSERT_TRUE(view.input()->shown);
-    EXPECT_EQ(view.input()->dots(), "100");
+    EXPECT_EQ(view.input()->dots, "100");
 
     if (!damage(path, GetParam())) GTEST_SKIP() << cannotMake(GetParam());
-    view.input()->setDots("90");
+    testing::typeNumber(session, view, NumberField::dots, "90");
     session.appendShow();
     EXPECT_TRUE(messages.shown.empty()) << messages.shown.back().text;
     EXPECT_FALSE(view.input()->shown);
@@ -241,8 +238,7 @@ TEST_P(FileFaultBetweenImportAndColourOrder, TheShowIsRebuiltFromItsOwnBytesAndT
 
     // The table takes further shows, and a removal moves the damaged one down with its bytes.
     import(writeLed("d.led", {.dots = 40, .frames = 3}), 40, 3);
-    view.selected = 0;
-    session.removeShow();
+    session.removeShow(0);
     shows.erase(shows.begin());
     selectColourOrder(1);
     expectNothingLost(1);
@@ -260,7 +256,7 @@ TEST_F(FileFaults, AFifoOrADeviceChosenAsTheLedFileIsAWrongFile) {
     const auto pending = writeLed("pending.led", {.dots = 9, .frames = 4});
     files.choose(pending);
     session.openLedFile();
-    view.input()->setDots("8");
+    testing::typeNumber(session, view, NumberField::dots, "8");
 
     const auto lonelyFifo = (dir.path() / "nobody-writes.led").string();
     ASSERT_EQ(::mkfifo(lonelyFifo.c_str(), 0600), 0);
@@ -283,7 +279,7 @@ TEST_F(FileFaults, AFifoOrADeviceChosenAsTheLedFileIsAWrongFile) {
         EXPECT_EQ(messages.shown[0].text, wrongFileMessage);
         EXPECT_EQ(messages.shown[0].icon, MessageBox::Icon::exclamation);
         EXPECT_TRUE(view.input()->shown) << "the dialog of the pending import stays";
-        EXPECT_EQ(view.input()->dots(), "8");
+        EXPECT_EQ(view.input()->dots, "8");
         expectShowsAsImported(session.table(), view.entries, shows, 0);
     }
     ::close(writer);

@@ -15,7 +15,7 @@ using Chunk = std::vector<std::uint8_t>;
 class DownloadCommandsTest : public ::testing::Test, protected testing::SessionHarness {
 protected:
     DownloadCommandsTest() {
-        view.portSelected = 2;
+        session.choosePort(2);
         port.calls.clear();
     }
     void toggle() { session.togglePort(); }
@@ -26,7 +26,7 @@ protected:
         led.dots = bytes / 3;
         led.headerPixelBytes = 3;
         const Bytes file = testing::makeLedFile(led);
-        EXPECT_TRUE(import(dir.write("show" + std::to_string(view.showEntryCount()) + ".led", file), bytes / 3, 1));
+        EXPECT_TRUE(import(dir.write("show" + std::to_string(view.entries.size()) + ".led", file), bytes / 3, 1));
         return {file.begin() + 512, file.begin() + 512 + bytes};
     }
     // The controller sends `bytes` in one read; returns what the tool wrote in answer.
@@ -74,8 +74,8 @@ TEST_F(PortControlTest, ASecondClickClosesItEvenMidDownload) {
 TEST_F(PortControlTest, EveryFailureGivesTheOneMessageAndLeavesThePortClosed) {
     port.opens = false;
     toggle();  // missing or busy
-    view.portSelected = -1;
-    toggle();  // typed text: port number 0
+    session.typePortText();
+    toggle();  // typed text names no port, whatever it reads like
     ASSERT_EQ(messages.shown.size(), 2u);
     for (const auto& m : messages.shown) {
         EXPECT_EQ(m.title, "出错了!");
@@ -86,7 +86,13 @@ TEST_F(PortControlTest, EveryFailureGivesTheOneMessageAndLeavesThePortClosed) {
     EXPECT_EQ(view.lamp, (Rgb{0, 0, 0}));
     EXPECT_EQ(view.portButton, "打开串口");
     EXPECT_TRUE(view.portListEnabled);
-    EXPECT_EQ(std::count(port.calls.begin(), port.calls.end(), "open"), 1);  // port 0 never reaches open
+    EXPECT_EQ(std::count(port.calls.begin(), port.calls.end(), "open"), 1);  // typed text never reaches open
+    // An entry chosen from the list again names a port again.
+    port.opens = true;
+    session.choosePort(1);
+    toggle();
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(port.portNumber, 2);
 }
 
 TEST_F(PortControlTest, APortThatVanishesIsClosedAndReportedOnce) {
@@ -143,8 +149,7 @@ TEST_F(DownloadCommandsTest, TheImageIsCopiedAtSendTime) {
     const Chunk pixels = fill(9000);
     toggle();
     session.send();
-    view.selected = 0;
-    session.removeShow();
+    session.removeShow(0);
     fill(300);
     EXPECT_EQ(answer({0x42}), Chunk(pixels.begin(), pixels.begin() + 4096));  // the 9000-byte show
 }
@@ -171,7 +176,7 @@ TEST_F(DownloadCommandsTest, NoShowsGivesOnlyTheImportMessage) {
 
 TEST_F(DownloadCommandsTest, AClosedPortIsNamedInTheMessageAfterTheImageIsBuilt) {
     fill(300);
-    view.timeSelected = 29;
+    session.changeFrameTime(29);
     session.send();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "提示");

@@ -61,8 +61,8 @@ TEST_F(ImportTest, OpenCommandPresetsTheDialogFromTheFile) {
     ASSERT_NE(view.input(), nullptr);
     EXPECT_TRUE(view.input()->shown);
     EXPECT_EQ(view.input()->caption, "输入第 1 个节目参数");
-    EXPECT_EQ(view.input()->dots(), "100");
-    EXPECT_EQ(view.input()->frames(), "10");
+    EXPECT_EQ(view.input()->dots, "100");
+    EXPECT_EQ(view.input()->frames, "10");
     EXPECT_EQ(view.status, "");
     EXPECT_FALSE(view.progressVisible);
     EXPECT_TRUE(messages.shown.empty());
@@ -76,8 +76,8 @@ TEST_F(ImportTest, DroppedFilesRunTheOpenCommandWithoutTheFileDialog) {
     EXPECT_TRUE(files.asked.empty());
     ASSERT_NE(view.input(), nullptr);
     EXPECT_TRUE(view.input()->shown);
-    EXPECT_EQ(view.input()->dots(), "100");
-    EXPECT_EQ(view.input()->frames(), "10");
+    EXPECT_EQ(view.input()->dots, "100");
+    EXPECT_EQ(view.input()->frames, "10");
     EXPECT_FALSE(view.progressVisible);
     EXPECT_TRUE(messages.shown.empty());
 
@@ -95,8 +95,8 @@ TEST_F(ImportTest, DroppedFilesRunTheOpenCommandWithoutTheFileDialog) {
 TEST_F(ImportTest, AFileOfOnlyAHeaderPresetsOneFrame) {
     files.choose(dir.write("header.led", Bytes(512, 0)));
     session.openLedFile();
-    EXPECT_EQ(view.input()->frames(), "1");
-    EXPECT_EQ(view.input()->dots(), "1");
+    EXPECT_EQ(view.input()->frames, "1");
+    EXPECT_EQ(view.input()->dots, "1");
 }
 
 TEST_F(ImportTest, EveryFailureOfTheOpenCommandGivesTheOneWarning) {
@@ -122,7 +122,7 @@ TEST_F(ImportTest, EveryFailureOfTheOpenCommandGivesTheOneWarning) {
         EXPECT_EQ(m.text, "你没有打开任何文件或找开了错误的文件!");
         EXPECT_EQ(m.icon, MessageBox::Icon::exclamation);
     }
-    EXPECT_FALSE(view.hasInputForm());
+    EXPECT_EQ(view.input(), nullptr);
     EXPECT_EQ(table.showCount(), 0);
 }
 
@@ -219,8 +219,8 @@ TEST_F(ImportTest, NumbersBeyondTheFileAreRefusedAndTheDialogStaysForCorrection)
     }
     EXPECT_TRUE(std::ranges::equal(table.slot(1), before));
     // Corrected numbers then go through.
-    view.input()->setFrames("10");
-    view.input()->setDots("100");
+    typeNumber(session, view, NumberField::frames, "10");
+    typeNumber(session, view, NumberField::dots, "100");
     session.appendShow();
     EXPECT_EQ(table.showCount(), 2);
 }
@@ -250,10 +250,10 @@ TEST_F(ImportTest, ThePendingImportKeepsItsOwnFile) {
 TEST_F(ImportTest, ClosingTheDialogAddsNothingAndANewOpenCreatesItAfresh) {
     files.choose(ledFile("a.led", 100, 10));
     session.openLedFile();
-    view.input()->setDots("7");
+    typeNumber(session, view, NumberField::dots, "7");
     view.setStatus("busy");
     session.closeInputForm();
-    EXPECT_FALSE(view.hasInputForm());
+    EXPECT_EQ(view.input(), nullptr);
     EXPECT_EQ(view.status, "");
     EXPECT_EQ(table.showCount(), 0);
     EXPECT_TRUE(view.entries.empty());
@@ -261,7 +261,7 @@ TEST_F(ImportTest, ClosingTheDialogAddsNothingAndANewOpenCreatesItAfresh) {
     files.choose(ledFile("b.led", 5, 3));
     session.openLedFile();
     EXPECT_EQ(view.formsCreated, 2);
-    EXPECT_EQ(view.input()->dots(), "5");
+    EXPECT_EQ(view.input()->dots, "5");
 }
 
 TEST_F(ImportTest, RemovalTakesOutTheSelectedEntryOrTheOnlyOne) {
@@ -269,28 +269,24 @@ TEST_F(ImportTest, RemovalTakesOutTheSelectedEntryOrTheOnlyOne) {
     import(a);
     import(b);
     import(c);
-    view.selected = -1;  // a double-click on the blank part of the list
-    session.removeShow();
+    session.removeShow(-1);  // a double-click on the blank part of the list
     EXPECT_EQ(table.showCount(), 3);
     EXPECT_EQ(view.entries.size(), 3u);
 
     view.setStatus("x");
-    view.selected = 0;
-    session.removeShow();
+    session.removeShow(0);
     EXPECT_EQ(view.entries, (std::vector<std::string>{b, c}));
     EXPECT_EQ(table.usedBytes(), 1500);
     EXPECT_EQ(view.sizeText, "2.48%");
     EXPECT_EQ(view.status, "");
 
-    view.selected = 1;
-    session.removeShow();
+    session.removeShow(1);
     EXPECT_EQ(view.entries, (std::vector<std::string>{b}));
-    view.selected = -1;  // one entry left: a double-click anywhere in the list removes it
-    session.removeShow();
+    session.removeShow(-1);  // one entry left: a double-click anywhere in the list removes it
     EXPECT_TRUE(view.entries.empty());
     EXPECT_EQ(view.sizeText, "0.00%");
     EXPECT_EQ(view.usedValue, 0);
-    session.removeShow();  // an empty list
+    session.removeShow(0);  // an empty list
     EXPECT_EQ(table.showCount(), 0);
 }
 

@@ -44,18 +44,15 @@ TEST_F(PreviewTest, AShowPlaysItsFramesInTurnAtTheFrameTime) {
 
 TEST_F(PreviewTest, AnotherFrameTimeTakesEffectWhileItPlays) {
     import(ledFile("a.led", 10, 4));
-    view.timeSelected = 0;  // 10毫秒
-    session.changeFrameTime();
+    session.changeFrameTime(0);  // 10毫秒
     EXPECT_EQ(preview.tickMs, 0) << "no preview, nothing to tell";
     session.previewShow(0);
     EXPECT_EQ(preview.tickMs, 10);
-    view.timeSelected = 19;  // 200毫秒
-    session.changeFrameTime();
+    session.changeFrameTime(19);  // 200毫秒
     EXPECT_EQ(preview.tickMs, 200);
     EXPECT_EQ(preview.picture.caption, "第 1 / 4 帧") << "the same frame, only the tick changed";
     session.previewClosed();
-    view.timeSelected = 4;
-    session.changeFrameTime();
+    session.changeFrameTime(4);
     EXPECT_EQ(preview.tickMs, 200);
 }
 
@@ -64,13 +61,11 @@ TEST_F(PreviewTest, RemovingTheShowClosesItsPreviewAndALaterShowFollowsItDown) {
     import(ledFile("b.led", 3, 2));
     import(ledFile("c.led", 5, 1));
     session.previewShow(2);
-    view.selected = 0;
-    session.removeShow();
+    session.removeShow(0);
     EXPECT_TRUE(preview.shown);
     session.previewTick();
     EXPECT_EQ(preview.picture.description, "点数 5  帧数 1  字节 15  起始地址 56") << "c, now show 2";
-    view.selected = 1;
-    session.removeShow();
+    session.removeShow(1);
     EXPECT_FALSE(preview.shown);
     session.previewShow(7);
     EXPECT_FALSE(preview.shown) << "no such entry";
@@ -83,12 +78,10 @@ TEST_F(PreviewTest, TheWaitingFileFollowsTheTypedNumbersAndGoesWithTheDialog) {
     EXPECT_TRUE(preview.shown);
     EXPECT_EQ(preview.picture.description, "点数 4  帧数 2  字节 24  起始地址 38");
     // A wrong dot count shows at once; what lies past the file is missing.
-    view.input()->setDots("200");
-    session.numberTextChanged("200");
+    typeNumber(session, view, NumberField::dots, "200");
     EXPECT_EQ(preview.picture.frame.dotCount, 200);
     EXPECT_TRUE(preview.picture.frame.dots[4].present);
-    view.input()->setFrames("3");
-    session.numberTextChanged("3");
+    typeNumber(session, view, NumberField::frames, "3");
     EXPECT_EQ(preview.overview.size(), 3u);
     session.previewTick();
     session.previewTick();

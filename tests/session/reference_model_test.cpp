@@ -117,14 +117,14 @@ private:
             if (choice == 0) dots = std::to_string(between(5000, 30000));
             if (choice == 1) frames = "2147483647";
             if (choice == 2) dots = "1e400";
-            view_.input()->setDots(dots);
-            view_.input()->setFrames(frames);
+            testing::typeNumber(session_, view_, NumberField::dots, dots);
+            testing::typeNumber(session_, view_, NumberField::frames, frames);
         }
         predictOk();
     }
 
     void predictOk() {
-        const std::string dotsText = view_.input()->dots(), framesText = view_.input()->frames();
+        const std::string dotsText = view_.input()->dots, framesText = view_.input()->frames;
         const auto before = messages_.shown.size();
         session_.appendShow();
         const bool messaged = messages_.shown.size() > before;
@@ -164,30 +164,30 @@ private:
     }
 
     void closeDialog() {
-        if (view_.hasInputForm()) session_.closeInputForm();
+        if (view_.input()) session_.closeInputForm();
     }
 
     void removeEntry() {
         const int count = static_cast<int>(model_.shows.size());
         const int r = between(-1, count);  // -1 and count: a double-click beside the entries
-        view_.selected = r < count ? r : -1;
-        session_.removeShow();
+        session_.removeShow(r < count ? r : -1);
         // A list of one loses its only entry wherever the double-click falls.
         const int gone = count == 1 ? 0 : r;
         if (gone >= 0 && gone < count) model_.shows.erase(model_.shows.begin() + gone);
     }
 
     void chooseColourOrder() {
-        view_.colourSelected = model_.order = between(0, 5);
-        session_.changeColourOrder();
+        model_.order = between(0, 5);
+        session_.changeColourOrder(model_.order);
         if (!model_.shows.empty()) {
             EXPECT_EQ(view_.selected, static_cast<int>(model_.shows.size()) - 1);
         }
     }
 
     void chooseFrameTime() {
-        view_.timeSelected = between(0, 29);
-        model_.frameTime = view_.timeSelected + 1;
+        const int position = between(0, 29);
+        session_.changeFrameTime(position);
+        model_.frameTime = position + 1;
     }
 
     // Deletes or truncates a loaded show's file; the tool must not lose the show.

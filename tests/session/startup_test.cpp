@@ -31,7 +31,7 @@ TEST_F(SessionTest, StartUpFillsTheListsAndShowsAnEmptyTable) {
     EXPECT_EQ(view.progressValue, 0);
     EXPECT_EQ(view.lamp, (Rgb{0, 0, 0}));
     EXPECT_EQ(view.status, "");
-    session.changeColourOrder();  // the selection start-up may raise: nothing to convert
+    session.changeColourOrder(0);  // nothing to convert
     EXPECT_EQ(view.selected, -1);
 }
 
@@ -54,6 +54,12 @@ TEST_F(SessionTest, ThePortListTellsWhereEachEntryLeads) {
     EXPECT_EQ(view.portTooltips[2], "/dev/ttyACM0 (设备存在,但当前用户无权打开:请把用户加入 dialout 组,然后重新登录)");
     EXPECT_EQ(view.portTooltips[3], "没有对应的串口设备");
     EXPECT_EQ(view.portTooltips[15], "没有对应的串口设备");
+    // The box itself tells where its chosen entry leads; typed text leads nowhere.
+    EXPECT_EQ(view.portBoxTooltip, "/dev/ttyUSB3");
+    session.choosePort(3);
+    EXPECT_EQ(view.portBoxTooltip, "没有对应的串口设备");
+    session.typePortText();
+    EXPECT_EQ(view.portBoxTooltip, "");
 }
 
 TEST_F(SessionTest, ShutdownHidesTheParameterDialog) {
@@ -71,8 +77,7 @@ TEST_F(SessionTest, SelectingAColourOrderRereadsEveryShowAndLeavesTheLastSelecte
     ASSERT_TRUE(import(dir.write("a.led", makeLedFile({.dots = 2, .frames = 1}))));
     ASSERT_TRUE(import(dir.write("b.led", makeLedFile({.dots = 3, .frames = 2}))));
     view.selected = 0;
-    view.colourSelected = 5;
-    session.changeColourOrder();
+    session.changeColourOrder(5);
     EXPECT_EQ(view.selected, 1);
     EXPECT_EQ(session.table().showColourOrder(1), 5);
     EXPECT_EQ(session.table().showColourOrder(2), 5);
@@ -83,8 +88,18 @@ TEST_F(SessionTest, TheNumberBoxesAskTheSessionForTheKeyFilterAndTheMinimumOfOne
     EXPECT_TRUE(session.characterAccepted('5'));
     EXPECT_FALSE(session.characterAccepted('a'));
     EXPECT_FALSE(session.characterAccepted(-1));
-    EXPECT_EQ(session.numberTextChanged("0"), "1");
-    EXPECT_EQ(session.numberTextChanged("12abc"), "12abc");
+    TempDir dir;
+    files.choose(dir.write("a.led", makeLedFile({.dots = 20, .frames = 3})));
+    session.openLedFile();
+    const int written = view.input()->numberTextsWritten;
+    typeNumber(session, view, NumberField::dots, "0");
+    EXPECT_EQ(view.input()->dots, "1") << "the rule writes the box back";
+    typeNumber(session, view, NumberField::frames, "2abc");
+    EXPECT_EQ(view.input()->frames, "2abc");
+    EXPECT_EQ(view.input()->numberTextsWritten, written + 1) << "a text that stands is not written again";
+    session.appendShow();
+    EXPECT_EQ(session.table().showFrames(1), 2) << "OK reads the texts the session kept";
+    EXPECT_EQ(session.table().showFrameBytes(1), 3);
 }
 
 }  // namespace

@@ -148,16 +148,15 @@ public:
     void show() override { shown = true; }
     void hide() override { shown = false; }
     void setCaption(const std::string& text) override { caption = text; }
-    void setDots(const std::string& text) override { dots_ = text; }
-    std::string dots() const override { return dots_; }
-    void setFrames(const std::string& text) override { frames_ = text; }
-    std::string frames() const override { return frames_; }
+    void setNumberText(NumberField field, const std::string& text) override {
+        (field == NumberField::dots ? dots : frames) = text;
+        ++numberTextsWritten;
+    }
 
     bool shown = false;
     std::string caption = "参数";
-
-private:
-    std::string dots_ = "1", frames_ = "1";
+    std::string dots = "1", frames = "1";
+    int numberTextsWritten = 0;
 };
 
 // The preview window keeps what it was last given.
@@ -166,7 +165,6 @@ public:
     void showPreview(int frameTimeMs) override { shown = true, tickMs = frameTimeMs; }
     void setFrameTime(int frameTimeMs) override { tickMs = frameTimeMs; }
     void closePreview() override { shown = false; }
-    bool previewShown() const override { return shown; }
     void setOverview(const std::vector<PreviewFrame>& frames) override { overview = frames; }
     void setPicture(const PreviewPicture& p) override { picture = p; }
     bool shown = false;
@@ -184,18 +182,17 @@ public:
         if (!form) form = std::make_unique<FakeInputForm>(), ++formsCreated;
         return *form;
     }
-    bool hasInputForm() const override { return form != nullptr; }
     void destroyInputForm() override { form.reset(); }
     FakeInputForm* input() { return form.get(); }
 
     void setStatus(const std::string& text) override { status = text; }
 
-    void addShowEntry(const std::string& path) override { entries.push_back(path); }
+    void addShowEntry(const ShowEntry& entry) override {
+        entries.push_back(entry.text);
+        entryTooltips.push_back(entry.tooltip);
+    }
     void removeShowEntry(int position) override;
-    int showEntryCount() const override { return static_cast<int>(entries.size()); }
-    std::string showEntry(int position) const override;
     void selectShowEntry(int position) override { selected = position; }
-    int selectedShowEntry() const override { return selected; }
 
     void setUsedMemoryMaximum(int maximum) override { usedMaximum = maximum; }
     void setUsedMemory(int value, const std::string& text) override { usedValue = value, sizeText = text; }
@@ -205,23 +202,21 @@ public:
     void setProgressVisible(bool visible) override { progressVisible = visible; }
 
     void setPortEntries(const std::vector<std::string>& e, int s) override { portList = e, portSelected = s; }
-    int portIndex() const override { return portSelected; }
     void setPortListEnabled(bool enabled) override { portListEnabled = enabled; }
     void setPortTooltips(const std::vector<std::string>& tips) override { portTooltips = tips; }
+    void setPortBoxTooltip(const std::string& tip) override { portBoxTooltip = tip; }
     void setLamp(Rgb colour) override { lamp = colour; }
     void setPortButtonCaption(const std::string& text) override { portButton = text; }
 
     void setColourOrderEntries(const std::vector<std::string>& e, int s) override {
         colourList = e, colourSelected = s;
     }
-    int colourOrderIndex() const override { return colourSelected; }
     void setFrameTimeEntries(const std::vector<std::string>& e, int s) override { timeList = e, timeSelected = s; }
-    int frameTimeIndex() const override { return timeSelected; }
 
     std::unique_ptr<FakeInputForm> form;
     int formsCreated = 0;
     std::string status;
-    std::vector<std::string> entries;
+    std::vector<std::string> entries, entryTooltips;
     int selected = -1;
     int usedMaximum = 0;
     int usedValue = -1;
@@ -229,6 +224,7 @@ public:
     int progressMin = 0, progressMax = 0, progressValue = 0;
     bool progressVisible = true;
     std::vector<std::string> portList, portTooltips;
+    std::string portBoxTooltip;
     int portSelected = -1;
     bool portListEnabled = true;
     Rgb lamp{1, 1, 1};

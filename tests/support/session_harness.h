@@ -10,18 +10,24 @@
 
 namespace pelmora::testing {
 
+// The user's edit of a number box: the box reads `text`, and the session hears of it.
+inline void typeNumber(ControlEvents& events, FakeMainView& view, NumberField field, const std::string& text) {
+    (field == NumberField::dots ? view.input()->dots : view.input()->frames) = text;
+    events.numberTextEdited(field, text);
+}
+
 // Chooses `path` in the file dialog, clicks open, leaves the two texts as preset or types these
 // over them, and clicks OK. Returns whether the show was added.
 inline bool importShowAs(ControlEvents& events, FakeFileDialog& files, FakeMainView& view, const std::string& path,
                          const std::optional<std::string>& dots, const std::optional<std::string>& frames) {
-    const int before = view.showEntryCount();
+    const std::size_t before = view.entries.size();
     files.choose(path);
     events.openLedFile();
     if (!view.input()) return false;
-    if (dots) view.input()->setDots(events.numberTextChanged(*dots));
-    if (frames) view.input()->setFrames(events.numberTextChanged(*frames));
+    if (dots) typeNumber(events, view, NumberField::dots, *dots);
+    if (frames) typeNumber(events, view, NumberField::frames, *frames);
     events.appendShow();
-    return view.showEntryCount() == before + 1;
+    return view.entries.size() == before + 1;
 }
 
 // The same with whole numbers typed, or the presets kept.

@@ -3,13 +3,13 @@
 
 #include <QDropEvent>
 #include <QLabel>
-#include <QMimeData>
-#include <QUrl>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QUrl>
 
 #include "event_loop.h"
 #include "qt_printers.h"
@@ -158,12 +158,12 @@ TEST_F(ImportFlow, ClosingTheDialogEmptiesTheStatusAndTheNextOpenMakesItAfresh) 
     clickOpen();
     QPointer<InputFormWindow> first = parameterDialog();
     ASSERT_TRUE(first);
-    first->setDots("77");
+    first->findChild<QLineEdit*>(QStringLiteral("inputdots"))->setText("77");
     window->setStatus("状态");
 
     EXPECT_TRUE(first->close());
     EXPECT_EQ(control<QLabel>("prossstates")->text(), QString());
-    EXPECT_FALSE(window->hasInputForm());
+    EXPECT_EQ(window->inputFormWindow(), nullptr);
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_EQ(control<QLabel>("size")->text(), QStringLiteral("0.00%"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -176,8 +176,8 @@ TEST_F(ImportFlow, ClosingTheDialogEmptiesTheStatusAndTheNextOpenMakesItAfresh) 
     EXPECT_TRUE(second->isVisible());
     EXPECT_EQ(second->findChild<QLabel*>(QStringLiteral("inputformcaption"))->text(),
               QStringLiteral("输入第 1 个节目参数"));
-    EXPECT_EQ(second->dots(), "4");
-    EXPECT_EQ(second->frames(), "2");
+    EXPECT_EQ(second->findChild<QLineEdit*>(QStringLiteral("inputdots"))->text(), QStringLiteral("4"));
+    EXPECT_EQ(second->findChild<QLineEdit*>(QStringLiteral("inputframes"))->text(), QStringLiteral("2"));
 }
 
 TEST_F(ImportFlow, ADoubleClickOnAnEntryRemovesThatShow) {
@@ -207,10 +207,7 @@ TEST_F(ImportFlow, ADoubleClickOnTheBlankPartOfTheListGoesByTheListsState) {
                   b = QString::fromStdString(ledFile("b.led", 10, 2));
     for (const Case& c : {Case{1, -1, {}}, Case{1, 0, {}}, Case{2, 1, {a}}, Case{2, 0, {b}}, Case{2, -1, {a, b}}}) {
         auto* list = control<QListWidget>("datList");
-        while (list->count() > 0) {
-            list->setCurrentRow(0);
-            session->removeShow();
-        }
+        while (list->count() > 0) session->removeShow(0);
         for (int s = 0; s < c.shows; ++s) ASSERT_TRUE(importShow((s == 0 ? a : b).toStdString()));
         list->setCurrentRow(c.selected);
         if (c.selected < 0) list->clearSelection();

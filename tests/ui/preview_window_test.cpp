@@ -1,6 +1,8 @@
 // The preview window's wiring: the context menus open it for the right show, it draws the file's
 // own colours, follows the typed numbers, and goes with Escape and with its show.
 
+#include "ui/qt/preview_window.h"
+
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,7 +11,6 @@
 
 #include "event_loop.h"
 #include "qt_printers.h"
-#include "ui/qt/preview_window.h"
 #include "window_fixture.h"
 
 namespace pelmora::testing {
@@ -40,7 +41,7 @@ TEST_F(PreviewWindowTest, TheListsMenuPlaysThatShowInTheFilesOwnColours) {
     ASSERT_TRUE(importShow(ledFile("a.led", 10, 4)));
     ASSERT_TRUE(importShow(ledFile("b.led", 3, 2)));
     control<QComboBox>("cbrgb")->setCurrentIndex(2);
-    session->changeColourOrder();
+    session->changeColourOrder(2);
     ASSERT_EQ(session->table().showColourOrder(2), 2);
     auto* list = control<QListWidget>("datList");
     previewFrom(list->viewport(), list->visualItemRect(list->item(1)).center(), "datListMenu");
@@ -53,8 +54,8 @@ TEST_F(PreviewWindowTest, TheListsMenuPlaysThatShowInTheFilesOwnColours) {
     EXPECT_EQ(caption(), QStringLiteral("第 %1 / 2 帧").arg(f + 1));
     EXPECT_EQ(description(), QStringLiteral("点数 3  帧数 2  字节 18  起始地址 158"));
     const QImage drawn = preview()->grab().toImage();
-    EXPECT_EQ(drawn.pixelColor(preview()->dotCentre(1)), QColor(patternPixel(f, 1, 0), patternPixel(f, 1, 1),
-                                                                  patternPixel(f, 1, 2)));
+    EXPECT_EQ(drawn.pixelColor(preview()->dotCentre(1)),
+              QColor(patternPixel(f, 1, 0), patternPixel(f, 1, 1), patternPixel(f, 1, 2)));
     // It plays: the next frame comes by itself, at the frame time chosen in inputcbspeed.
     EXPECT_TRUE(runUntil([&] { return caption() == QStringLiteral("第 %1 / 2 帧").arg(2 - f); }));
     EXPECT_EQ(preview()->frameTimeMs(), 50);
@@ -77,8 +78,7 @@ TEST_F(PreviewWindowTest, EscapeClosesItAndRemovingItsShowClosesIt) {
 
     previewFrom(list->viewport(), list->visualItemRect(list->item(0)).center(), "datListMenu");
     ASSERT_TRUE(preview()->isVisible());
-    list->setCurrentRow(0);
-    session->removeShow();
+    session->removeShow(0);
     EXPECT_FALSE(preview()->isVisible());
 }
 

@@ -60,9 +60,7 @@ protected:
     void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
 
     // The parameter dialog while it exists, or nullptr.
-    InputFormWindow* parameterDialog() {
-        return window->hasInputForm() ? dynamic_cast<InputFormWindow*>(&window->inputForm()) : nullptr;
-    }
+    InputFormWindow* parameterDialog() { return window->inputFormWindow(); }
 
     // The entries of datList, top to bottom.
     std::vector<std::string> listEntries() {

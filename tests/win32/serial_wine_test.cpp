@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         ASSERT_GE(comNumber(), 1) << "run by serial_wine_test.py";
         session.startUp();
-        view.portSelected = comNumber() - 1;
+        session.choosePort(comNumber() - 1);
     }
 
     // Imports the file, with the dot count typed over the preset when one is given.
@@ -190,7 +190,7 @@ TEST(WineSerialFlood, LeavesTheToolAnsweringAndItsMemoryFlat) {
     testing::FakeMainView view;
     Session session{view, {messages, files, web, port, ports}, "C:\\"};
     session.startUp();
-    view.portSelected = comNumber() - 1;
+    session.choosePort(comNumber() - 1);
     session.togglePort();
     ASSERT_TRUE(port.isOpen());
 

@@ -103,17 +103,19 @@ LOGFONTW fontOf(HWND control) {
 COLORREF textColourOf(HWND window, HWND control, UINT message) {
     HDC dc = ::CreateCompatibleDC(nullptr);
     ::SetTextColor(dc, RGB(1, 2, 3));
-    const LRESULT brush = ::SendMessageW(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    const LRESULT brush =
+        ::SendMessageW(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
     const COLORREF colour = ::GetTextColor(dc);
     ::DeleteDC(dc);
     return brush ? colour : none;
 }
 
-// The session's events as the windows raise them, counted on their way to it.
+// The session's events as the windows raise them, counted on their way to it, with the position
+// or entry the last of each carried.
 class CountingEvents : public ControlEvents {
 public:
     ControlEvents* inner = nullptr;
-    std::map<std::string, int> counts;
+    std::map<std::string, int> counts, carried;
 
     void startUp() override { ++counts["startUp"], inner->startUp(); }
     void openLedFile() override { ++counts["openLedFile"], inner->openLedFile(); }
@@ -122,9 +124,19 @@ public:
     }
     void appendShow() override { ++counts["appendShow"], inner->appendShow(); }
     void closeInputForm() override { ++counts["closeInputForm"], inner->closeInputForm(); }
-    void removeShow() override { ++counts["removeShow"], inner->removeShow(); }
-    void changeColourOrder() override { ++counts["changeColourOrder"], inner->changeColourOrder(); }
-    void changeFrameTime() override { ++counts["changeFrameTime"], inner->changeFrameTime(); }
+    void removeShow(int selected) override {
+        ++counts["removeShow"], carried["removeShow"] = selected, inner->removeShow(selected);
+    }
+    void changeColourOrder(int position) override {
+        ++counts["changeColourOrder"], carried["changeColourOrder"] = position, inner->changeColourOrder(position);
+    }
+    void changeFrameTime(int position) override {
+        ++counts["changeFrameTime"], carried["changeFrameTime"] = position, inner->changeFrameTime(position);
+    }
+    void choosePort(int position) override {
+        ++counts["choosePort"], carried["choosePort"] = position, inner->choosePort(position);
+    }
+    void typePortText() override { ++counts["typePortText"], inner->typePortText(); }
     void send() override { ++counts["send"], inner->send(); }
     void togglePort() override { ++counts["togglePort"], inner->togglePort(); }
     void portListOpening() override { ++counts["portListOpening"], inner->portListOpening(); }
@@ -135,7 +147,9 @@ public:
     void previewTick() override { ++counts["previewTick"], inner->previewTick(); }
     void previewClosed() override { ++counts["previewClosed"], inner->previewClosed(); }
     bool characterAccepted(std::int16_t code) override { return inner->characterAccepted(code); }
-    std::string numberTextChanged(const std::string& text) override { return inner->numberTextChanged(text); }
+    void numberTextEdited(NumberField field, const std::string& text) override {
+        ++counts["numberTextEdited"], inner->numberTextEdited(field, text);
+    }
 };
 
 class Win32WindowTest : public ::testing::Test, protected FakePlatform {
@@ -183,13 +197,23 @@ protected:
     }
     // A notification as the control sends it to its window.
     void notify(HWND control, int code) {
-        ::SendMessageW(::GetParent(control), WM_COMMAND,
-                       MAKEWPARAM(::GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+        ::SendMessageW(::GetParent(control), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), code),
+                       reinterpret_cast<LPARAM>(control));
     }
+    // datList's entries, as the list box holds them.
     std::vector<std::string> listEntries() {
+        HWND list = window->control(MainControl::datList);
         std::vector<std::string> entries;
-        for (int i = 0; i < window->showEntryCount(); ++i) entries.push_back(window->showEntry(i));
+        for (int i = 0; i < listCount(); ++i) {
+            std::wstring text(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+            text.resize(
+                static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+            entries.push_back(toUtf8(text));
+        }
         return entries;
+    }
+    int listCount() {
+        return static_cast<int>(::SendMessageW(window->control(MainControl::datList), LB_GETCOUNT, 0, 0));
     }
     std::string ledFile(const std::string& name, int dots, int frames) {
         return folder.write(name, makeLedFile({.dots = dots, .frames = frames}));
@@ -308,8 +332,13 @@ TEST(Win32Scaling, LengthsAndFontsScaleWithTheDpi) {
     struct Case {
         int length, dpi, scaled;
     };
-    for (const Case& c : std::vector<Case>{{809, 96, 809}, {809, 144, 1214}, {265, 144, 398}, {13, 144, 20},
-                                           {22, 120, 28}, {781, 192, 1562}, {0, 144, 0}}) {
+    for (const Case& c : std::vector<Case>{{809, 96, 809},
+                                           {809, 144, 1214},
+                                           {265, 144, 398},
+                                           {13, 144, 20},
+                                           {22, 120, 28},
+                                           {781, 192, 1562},
+                                           {0, 144, 0}}) {
         EXPECT_EQ(scaled(c.length, c.dpi), c.scaled) << c.length << " at " << c.dpi;
     }
     ControlLayout row{"datList", ControlKind::showList, {}, 12, 120, 781, 64};
@@ -388,15 +417,15 @@ TEST_F(Win32WindowTest, TypedPortTextSelectsNoPortUntilAnEntryIsChosen) {
     COMBOBOXINFO parts{};
     parts.cbSize = sizeof parts;
     ASSERT_TRUE(::GetComboBoxInfo(box, &parts));
-    EXPECT_EQ(window->portIndex(), 0);
     ::SendMessageW(parts.hwndItem, WM_CHAR, L'3', 1);
-    EXPECT_EQ(window->portIndex(), -1);
+    EXPECT_EQ(events.counts["typePortText"], 1);
     EXPECT_EQ(::SendMessageW(box, CB_GETCOUNT, 0, 0), 16) << "typing adds no entry";
     ::SendMessageW(box, CB_SETCURSEL, 2, 0);
     notify(box, CBN_SELCHANGE);
-    EXPECT_EQ(window->portIndex(), 2);
+    EXPECT_EQ(events.carried["choosePort"], 2);
     ::SendMessageW(parts.hwndItem, WM_CHAR, L'\r', 1);
-    EXPECT_EQ(window->portIndex(), 2) << "Return types nothing";
+    EXPECT_EQ(events.counts["typePortText"], 1) << "Return types nothing";
+    EXPECT_EQ(events.counts["choosePort"], 1);
 
     // Opening the list asks the session for where each entry leads; the tooltip says it.
     ports.listed = {{}, {}, {"\\\\.\\COM3", "USB-SERIAL (COM3)"}};
@@ -418,7 +447,7 @@ TEST_F(Win32WindowTest, ShowListFitsFiveEntriesAndADoubleClickAnywhereReachesThe
     EXPECT_EQ(window->tooltipAt(list, {20, rowHeight * 4 + 2}), L"");
 
     importShow(ledFile("e.led", 5, 1));
-    ASSERT_EQ(window->showEntryCount(), 5);
+    ASSERT_EQ(listCount(), 5);
     EXPECT_LE(rowHeight * 5, inside.bottom) << "all five in sight";
     EXPECT_GE(rowHeight, 12) << "as high as the font";
     EXPECT_FALSE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL);
@@ -426,26 +455,28 @@ TEST_F(Win32WindowTest, ShowListFitsFiveEntriesAndADoubleClickAnywhereReachesThe
     // With one entry selected among several, a double-click removes it.
     window->selectShowEntry(1);
     ::SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, rowHeight + 2));
-    EXPECT_EQ(window->showEntryCount(), 4);
+    EXPECT_EQ(events.carried["removeShow"], 1);
+    EXPECT_EQ(listCount(), 4);
     EXPECT_EQ(session->table().showCount(), 4);
     // With one entry left, a double-click below it removes it too.
-    for (int i = 0; i < 3; ++i) {
-        window->selectShowEntry(0);
-        session->removeShow();
-    }
-    ASSERT_EQ(window->showEntryCount(), 1);
+    for (int i = 0; i < 3; ++i) session->removeShow(0);
+    ASSERT_EQ(listCount(), 1);
     ::SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(300, inside.bottom - 2));
-    EXPECT_EQ(window->showEntryCount(), 0);
+    EXPECT_EQ(listCount(), 0);
 }
 
-TEST_F(Win32WindowTest, TheViewContractReadsBackWhatItWrote) {
-    window->addShowEntry("C:\\shows\\彩虹_渐变.led");
-    EXPECT_EQ(window->showEntry(0), "C:\\shows\\彩虹_渐变.led");
-    EXPECT_EQ(window->selectedShowEntry(), -1);
+TEST_F(Win32WindowTest, TheViewContractShowsWhatItIsGiven) {
+    HWND list = control("datList");
+    window->addShowEntry({"C:\\shows\\彩虹_渐变.led", "整个路径"});
+    EXPECT_EQ(listEntries(), std::vector<std::string>{"C:\\shows\\彩虹_渐变.led"});
+    EXPECT_EQ(toUtf8(window->tooltipAt(list, {20, 2})), "整个路径");
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), -1);
     window->selectShowEntry(0);
-    EXPECT_EQ(window->selectedShowEntry(), 0);
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
     window->removeShowEntry(0);
-    EXPECT_EQ(window->showEntryCount(), 0);
+    EXPECT_EQ(listCount(), 0);
+    window->setPortBoxTooltip("串口");
+    EXPECT_EQ(toUtf8(window->tooltipAt(control("cbcom"), {5, 5})), "串口");
 
     window->setUsedMemoryMaximum(60378);
     window->setUsedMemory(3000, "4.97%");
@@ -463,7 +494,7 @@ TEST_F(Win32WindowTest, TheViewContractReadsBackWhatItWrote) {
     window->setPortButtonCaption("关闭串口");
     EXPECT_EQ(windowText(control("opencom")), L"关闭串口");
     window->setFrameTimeEntries({"10毫秒", "20毫秒"}, 1);
-    EXPECT_EQ(window->frameTimeIndex(), 1);
+    EXPECT_EQ(::SendMessageW(control("inputcbspeed"), CB_GETCURSEL, 0, 0), 1);
 }
 
 TEST_F(Win32WindowTest, TheDialogFiltersTypedCharactersAndRulesEveryChange) {
@@ -478,22 +509,25 @@ TEST_F(Win32WindowTest, TheDialogFiltersTypedCharactersAndRulesEveryChange) {
     ::SendMessageW(dots, EM_SETSEL, 1, 1);
     ::SendMessageW(dots, WM_CHAR, L'2', 1);
     EXPECT_EQ(windowText(dots), L"42");
-    // The minimum-one rule, also for a text the program sets.
+    // The minimum-one rule puts back what an edit leaves too low; a text the session sets is its
+    // own already and stands as written.
     ::SetWindowTextW(dots, L"");
     EXPECT_EQ(windowText(dots), L"1");
-    window->form()->setFrames("0");
-    EXPECT_EQ(window->form()->frames(), "1");
+    const int edits = events.counts["numberTextEdited"];
+    window->form()->setNumberText(NumberField::frames, "0");
+    EXPECT_EQ(windowText(dialogControl("inputframes")), L"0");
+    EXPECT_EQ(events.counts["numberTextEdited"], edits);
 
     // Enter and Escape do nothing; inputok hands over once; closing is the session's.
     HWND dialog = window->form()->handle();
     ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
     ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(::IsWindowVisible(dialog));
-    EXPECT_EQ(window->showEntryCount(), 0);
+    EXPECT_EQ(listCount(), 0);
     ::SendMessageW(dialog, WM_CLOSE, 0, 0);
     pumpMessages();
-    EXPECT_FALSE(window->hasInputForm());
-    EXPECT_EQ(window->showEntryCount(), 0);
+    EXPECT_EQ(window->form(), nullptr);
+    EXPECT_EQ(listCount(), 0);
 }
 
 TEST_F(Win32WindowTest, ClosingTheMainWindowShutsTheSessionDownAndEndsTheProgramOnce) {
@@ -524,7 +558,7 @@ TEST_F(Win32WindowTest, EnterOnAFocusedButtonClicksNothing) {
     key(dialogControl("inputdots"), WM_KEYDOWN, VK_RETURN);
     key(dialogControl("inputdots"), WM_KEYDOWN, VK_ESCAPE);
     EXPECT_EQ(events.counts["appendShow"], 0);
-    EXPECT_EQ(window->showEntryCount(), 0);
+    EXPECT_EQ(listCount(), 0);
     EXPECT_TRUE(::IsWindowVisible(window->form()->handle()));
     // Space still clicks the button that has the keyboard.
     ::SetFocus(dialogControl("inputok"));
@@ -545,18 +579,18 @@ TEST_F(Win32WindowTest, TheColourOrderListReportsOneChoiceWhenItsListCloses) {
     EXPECT_EQ(events.counts["changeColourOrder"], 0);
     ::SendMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(events.counts["changeColourOrder"], 0);
-    EXPECT_EQ(window->colourOrderIndex(), 0) << "Escape keeps the entry";
+    EXPECT_EQ(::SendMessageW(box, CB_GETCURSEL, 0, 0), 0) << "Escape keeps the entry";
 
     ::SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
     ::SendMessageW(box, WM_KEYDOWN, VK_DOWN, 0);
     ::SendMessageW(box, WM_KEYDOWN, VK_DOWN, 0);
     ::SendMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(events.counts["changeColourOrder"], 1);
-    EXPECT_EQ(window->colourOrderIndex(), 2);
+    EXPECT_EQ(events.carried["changeColourOrder"], 2);
     // With the list closed, each arrow key is a choice, as in Qt's list.
     ::SendMessageW(box, WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(events.counts["changeColourOrder"], 2);
-    EXPECT_EQ(window->colourOrderIndex(), 3);
+    EXPECT_EQ(events.carried["changeColourOrder"], 3);
 }
 
 // After another window had the keyboard, it goes back to the control that had it.
@@ -699,7 +733,7 @@ TEST_F(Win32PreviewTest, TheListsMenuPlaysThatEntrysShowInTheFilesOwnColours) {
     notify(control("cbrgb"), CBN_SELCHANGE);
     ASSERT_EQ(session->table().showColourOrder(2), 2);
 
-    const int selected = window->selectedShowEntry();
+    const int selected = static_cast<int>(::SendMessageW(control("datList"), LB_GETCURSEL, 0, 0));
     // Below the last entry there is no menu.
     rightClickList({100, 60});
     EXPECT_TRUE(menus.empty());
@@ -745,8 +779,8 @@ TEST_F(Win32PreviewTest, TheListsMenuPlaysThatEntrysShowInTheFilesOwnColours) {
     ::SendMessageW(control("inputcbspeed"), CB_SETCURSEL, 0, 0);
     notify(control("inputcbspeed"), CBN_SELCHANGE);
     EXPECT_EQ(events.counts["changeFrameTime"], 1) << "another frame time reaches the session";
-    EXPECT_EQ(window->showEntryCount(), 2);
-    EXPECT_EQ(window->selectedShowEntry(), selected);
+    EXPECT_EQ(listCount(), 2);
+    EXPECT_EQ(static_cast<int>(::SendMessageW(control("datList"), LB_GETCURSEL, 0, 0)), selected);
 }
 
 // Moved to a monitor of 144 DPI, it grows by half, and so do its dots and labels.
@@ -805,7 +839,7 @@ TEST_F(Win32PreviewTest, EscapeItsCloseButtonAndTheRemovalOfItsShowCloseIt) {
     EXPECT_EQ(menus.back().at.y, below.y);
     ::SendMessageW(control("datList"), WM_LBUTTONDBLCLK, 0, MAKELPARAM(20, 5));
     pumpMessages();
-    EXPECT_EQ(window->showEntryCount(), 1);
+    EXPECT_EQ(listCount(), 1);
     EXPECT_FALSE(shown());
 }
 

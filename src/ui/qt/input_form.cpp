@@ -13,9 +13,11 @@
 
 namespace pelmora {
 
-NumberBox::NumberBox(ControlEvents& events, QWidget* parent) : QLineEdit(parent), events_(events) {
+NumberBox::NumberBox(ControlEvents& events, NumberField field, QWidget* parent) : QLineEdit(parent), events_(events) {
     setAlignment(Qt::AlignCenter);
-    connect(this, &QLineEdit::textChanged, this, &NumberBox::textChangedByAnyone);
+    // Only the user's edits: a text the session sets is its own already.
+    connect(this, &QLineEdit::textEdited, this,
+            [this, field](const QString& text) { events_.numberTextEdited(field, text.toStdString()); });
 }
 
 // A typed character as the key filter sees it: its UTF-16 code read as a signed 16-bit number,
@@ -43,11 +45,6 @@ void NumberBox::inputMethodEvent(QInputMethodEvent* event) {
     QLineEdit::inputMethodEvent(&withoutCommit);
 }
 
-void NumberBox::textChangedByAnyone(const QString& text) {
-    const QString ruled = QString::fromStdString(events_.numberTextChanged(text.toStdString()));
-    if (ruled != text) setText(ruled);
-}
-
 InputFormWindow::InputFormWindow(ControlEvents& events, QWidget* owner) : QWidget(owner), events_(events) {
     placeWindow(this, inputFormLayout);
     setWindowIcon(appIcon());
@@ -68,7 +65,8 @@ InputFormWindow::InputFormWindow(ControlEvents& events, QWidget* owner) : QWidge
 QWidget* InputFormWindow::build(const ControlLayout& row) {
     switch (row.kind) {
         case ControlKind::numberBox: {
-            auto* box = new NumberBox(events_, this);
+            const bool dots = row.name == inputFormLayout.controls[index(InputControl::inputdots)].name;
+            auto* box = new NumberBox(events_, dots ? NumberField::dots : NumberField::frames, this);
             placeControl(box, row);
             box->setText(qtText(row.text));
             return box;
@@ -93,10 +91,9 @@ void InputFormWindow::hide() { QWidget::hide(); }
 void InputFormWindow::setCaption(const std::string& text) {
     pelmora::setCaption(caption_, QString::fromStdString(text));
 }
-void InputFormWindow::setDots(const std::string& text) { dots_->setText(QString::fromStdString(text)); }
-std::string InputFormWindow::dots() const { return dots_->text().toStdString(); }
-void InputFormWindow::setFrames(const std::string& text) { frames_->setText(QString::fromStdString(text)); }
-std::string InputFormWindow::frames() const { return frames_->text().toStdString(); }
+void InputFormWindow::setNumberText(NumberField field, const std::string& text) {
+    (field == NumberField::dots ? dots_ : frames_)->setText(QString::fromStdString(text));
+}
 
 void InputFormWindow::contextMenuEvent(QContextMenuEvent* event) {
     auto* menu = new QMenu(this);

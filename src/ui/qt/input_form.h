@@ -1,7 +1,7 @@
 #pragma once
 // The parameter dialog inputform: a small window of its own (no owner, not modal) with the two
 // number boxes for dots and frames and the OK button, laid out from its table. It forwards OK,
-// its closing, typed characters and text changes; the numbers stay texts, which the append reads.
+// its closing, typed characters and the user's edits; the session keeps the texts.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -16,12 +16,12 @@
 namespace pelmora {
 
 // One number box. A typed character reaches the text only when the session's key filter lets its
-// code in; keys that type nothing (arrows, Delete, Home) pass. Whatever changes the text, the
-// session says what it becomes.
+// code in; keys that type nothing (arrows, Delete, Home) pass. Each edit of the user's goes to
+// the session, which writes the text back where its rule changes it.
 class NumberBox : public QLineEdit {
     Q_OBJECT
 public:
-    NumberBox(ControlEvents& events, QWidget* parent);
+    NumberBox(ControlEvents& events, NumberField field, QWidget* parent);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -29,7 +29,6 @@ protected:
 
 private:
     bool accepted(const QString& typed) const;
-    void textChangedByAnyone(const QString& text);
 
     ControlEvents& events_;
 };
@@ -42,10 +41,7 @@ public:
     void show() override;
     void hide() override;
     void setCaption(const std::string& text) override;
-    void setDots(const std::string& text) override;
-    std::string dots() const override;
-    void setFrames(const std::string& text) override;
-    std::string frames() const override;
+    void setNumberText(NumberField field, const std::string& text) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

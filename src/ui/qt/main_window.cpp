@@ -3,18 +3,18 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QTimer>
-#include <QUrl>
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleFactory>
 #include <QStyledItemDelegate>
+#include <QTimer>
+#include <QUrl>
 #include <array>
 
 #include "show/show_table.h"
@@ -67,15 +67,12 @@ PortComboBox::PortComboBox(QWidget* parent) : QComboBox(parent) {
     // Typed text must not pick an entry: no completion, and no match of the text when editing ends.
     setCompleter(nullptr);
     disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
-    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { typed_ = true; });
-    connect(this, &QComboBox::activated, this, [this] { typed_ = false; });
 }
 
 void PortComboBox::setEntries(const QStringList& entries, int selected) {
     clear();
     addItems(entries);
     setCurrentIndex(selected);
-    typed_ = false;
 }
 
 void PortComboBox::showPopup() {
@@ -85,11 +82,10 @@ void PortComboBox::showPopup() {
 
 namespace {
 
-// Draws datList's rows. The baseline sits where the ink of every glyph fits below the row's top
-// (a CJK character reaches 11 px above it, an underscore 1 px below). A row is as high as that
-// ink, but never so high that the five shows would not all fit the list: then the lowest pixel
-// row of the ink (an underscore) is drawn over the edge of the row below, unclipped, instead of
-// a scroll bar hiding a show.
+// Draws datList's rows as the session's row rules say. The baseline sits where the ink of every
+// glyph fits below the row's top (a CJK character reaches 11 px above it, an underscore 1 px
+// below). Where a row is lower than that ink, its lowest pixel row (an underscore) is drawn over
+// the edge of the row below, unclipped.
 class ShowEntryDelegate : public QStyledItemDelegate {
 public:
     explicit ShowEntryDelegate(const QFont& font, QObject* parent) : QStyledItemDelegate(parent) {
@@ -103,7 +99,7 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         int height = inkHeight_;
         if (const auto* list = qobject_cast<const QAbstractScrollArea*>(option.widget))
-            height = qMin(height, qMax(list->viewport()->height() / maxShows, 1));
+            height = showListRowHeight(inkHeight_, list->viewport()->height());
         return {QStyledItemDelegate::sizeHint(option, index).width(), height};
     }
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -114,9 +110,12 @@ public:
         QStyle* style = widget ? widget->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &plain, painter, widget);  // background, selection, focus
 
-        const QString text = index.data(Qt::DisplayRole).toString();
+        const std::string text = index.data(Qt::DisplayRole).toString().toStdString();
         const QRect row = option.rect.adjusted(2, 0, -2, 0);
-        const QString shown = option.fontMetrics.elidedText(text, Qt::ElideMiddle, row.width());
+        const QFontMetrics& metrics = option.fontMetrics;
+        const QString shown = QString::fromStdString(showListRowText(text, row.width(), [&metrics](std::string_view t) {
+            return metrics.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())));
+        }));
         const bool selected = option.state & QStyle::State_Selected;
         painter->save();
         painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
@@ -143,14 +142,14 @@ ShowList::ShowList(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new ShowEntryDelegate(font(), this));
 }
 
-void ShowList::addEntry(const QString& path) {
-    auto* item = new QListWidgetItem(path, this);
-    item->setToolTip(path);
+void ShowList::addEntry(const ShowEntry& entry) {
+    auto* item = new QListWidgetItem(QString::fromStdString(entry.text), this);
+    item->setToolTip(QString::fromStdString(entry.tooltip));
 }
 
 void ShowList::mouseDoubleClickEvent(QMouseEvent* event) {
     QListWidget::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton) emit doubleClicked();
+    if (event->button() == Qt::LeftButton) emit doubleClicked(currentRow());
 }
 
 int MemoryBar::filledWidth() const {
@@ -316,10 +315,12 @@ void MainWindow::connectEvents() {
     connect(open_, &QPushButton::clicked, this, [&e] { e.openLedFile(); });
     connect(comsend_, &QPushButton::clicked, this, [&e] { e.send(); });
     connect(opencom_, &QPushButton::clicked, this, [&e] { e.togglePort(); });
-    connect(cbrgb_, &QComboBox::activated, this, [&e] { e.changeColourOrder(); });
-    connect(inputcbspeed_, &QComboBox::activated, this, [&e] { e.changeFrameTime(); });
+    connect(cbrgb_, &QComboBox::activated, this, [&e](int position) { e.changeColourOrder(position); });
+    connect(inputcbspeed_, &QComboBox::activated, this, [&e](int position) { e.changeFrameTime(position); });
+    connect(cbcom_, &QComboBox::activated, this, [&e](int position) { e.choosePort(position); });
+    connect(cbcom_->lineEdit(), &QLineEdit::textEdited, this, [&e] { e.typePortText(); });
     connect(cbcom_, &PortComboBox::listOpening, this, [&e] { e.portListOpening(); });
-    connect(datList_, &ShowList::doubleClicked, this, [&e] { e.removeShow(); });
+    connect(datList_, &ShowList::doubleClicked, this, [&e](int selected) { e.removeShow(selected); });
     connect(label5_, &LinkLabel::clicked, this, [&e] { e.openShopLink(); });
     // 预览 in the context menu of an entry of datList.
     datList_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -350,8 +351,6 @@ InputForm& MainWindow::inputForm() {
     return *form_;
 }
 
-bool MainWindow::hasInputForm() const { return form_ != nullptr; }
-
 PreviewView* MainWindow::preview() {
     if (!preview_ && events_) preview_ = new PreviewWindow(*events_, this);
     return preview_;
@@ -368,15 +367,9 @@ void MainWindow::destroyInputForm() {
 
 void MainWindow::setStatus(const std::string& text) { setCaption(prossstates_, fromStd(text)); }
 
-void MainWindow::addShowEntry(const std::string& path) { datList_->addEntry(fromStd(path)); }
+void MainWindow::addShowEntry(const ShowEntry& entry) { datList_->addEntry(entry); }
 void MainWindow::removeShowEntry(int position) { delete datList_->takeItem(position); }
-int MainWindow::showEntryCount() const { return datList_->count(); }
-std::string MainWindow::showEntry(int position) const {
-    const QListWidgetItem* item = datList_->item(position);
-    return item ? item->text().toStdString() : std::string();
-}
 void MainWindow::selectShowEntry(int position) { datList_->setCurrentRow(position); }
-int MainWindow::selectedShowEntry() const { return datList_->currentRow(); }
 
 void MainWindow::setUsedMemoryMaximum(int maximum) { epprom_->setRange(0, maximum); }
 void MainWindow::setUsedMemory(int value, const std::string& sizeText) {
@@ -391,22 +384,20 @@ void MainWindow::setProgressVisible(bool visible) { progressBar_->setVisible(vis
 void MainWindow::setPortEntries(const std::vector<std::string>& entries, int selected) {
     cbcom_->setEntries(fromStd(entries), selected);
 }
-int MainWindow::portIndex() const { return cbcom_->chosenIndex(); }
 void MainWindow::setPortListEnabled(bool enabled) { cbcom_->setEnabled(enabled); }
 void MainWindow::setPortTooltips(const std::vector<std::string>& tooltips) {
     for (int i = 0; i < cbcom_->count() && i < static_cast<int>(tooltips.size()); ++i)
         cbcom_->setItemData(i, fromStd(tooltips[static_cast<std::size_t>(i)]), Qt::ToolTipRole);
 }
+void MainWindow::setPortBoxTooltip(const std::string& tooltip) { cbcom_->setToolTip(fromStd(tooltip)); }
 void MainWindow::setLamp(Rgb colour) { coms_->setColour(QColor(colour.r, colour.g, colour.b)); }
 void MainWindow::setPortButtonCaption(const std::string& text) { opencom_->setText(fromStd(text)); }
 
 void MainWindow::setColourOrderEntries(const std::vector<std::string>& entries, int selected) {
     fillList(cbrgb_, entries, selected);
 }
-int MainWindow::colourOrderIndex() const { return cbrgb_->currentIndex(); }
 void MainWindow::setFrameTimeEntries(const std::vector<std::string>& entries, int selected) {
     fillList(inputcbspeed_, entries, selected);
 }
-int MainWindow::frameTimeIndex() const { return inputcbspeed_->currentIndex(); }
 
 }  // namespace pelmora

@@ -39,21 +39,17 @@ private:
     QColor colour_{Qt::black};
 };
 
-// cbcom: a port list with an edit field. Typed text is never a port and never becomes an entry;
-// once the user types, no entry counts as chosen until one is picked from the list again.
+// cbcom: a port list with an edit field. Typed text never becomes an entry; what it means is the
+// session's business.
 class PortComboBox : public QComboBox {
     Q_OBJECT
 public:
     explicit PortComboBox(QWidget* parent = nullptr);
     void setEntries(const QStringList& entries, int selected);
-    int chosenIndex() const { return typed_ ? -1 : currentIndex(); }
     void showPopup() override;
 
 signals:
     void listOpening();  // the list is about to drop down
-
-private:
-    bool typed_ = false;
 };
 
 // datList: the list of shows. A double-click anywhere in it, on an entry or below them, is
@@ -62,12 +58,10 @@ class ShowList : public QListWidget {
     Q_OBJECT
 public:
     explicit ShowList(QWidget* parent = nullptr);
-    // An entry: its text is the full path, also its tooltip; a path too long for the row is
-    // drawn with its middle left out, so that the file name stays in sight.
-    void addEntry(const QString& path);
+    void addEntry(const ShowEntry& entry);
 
 signals:
-    void doubleClicked();
+    void doubleClicked(int selected);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -109,33 +103,30 @@ public:
     // How the program ends when the window closes: QCoreApplication::exit unless replaced.
     void setProgramEnd(std::function<void()> end) { endProgram_ = std::move(end); }
 
+    // The parameter dialog while it exists, else nullptr.
+    InputFormWindow* inputFormWindow() const { return form_; }
+
     // MainView
     InputForm& inputForm() override;
-    bool hasInputForm() const override;
     void destroyInputForm() override;
     PreviewView* preview() override;
     void setStatus(const std::string& text) override;
-    void addShowEntry(const std::string& path) override;
+    void addShowEntry(const ShowEntry& entry) override;
     void removeShowEntry(int position) override;
-    int showEntryCount() const override;
-    std::string showEntry(int position) const override;
     void selectShowEntry(int position) override;
-    int selectedShowEntry() const override;
     void setUsedMemoryMaximum(int maximum) override;
     void setUsedMemory(int value, const std::string& sizeText) override;
     void setProgressRange(int minimum, int maximum) override;
     void setProgressValue(int value) override;
     void setProgressVisible(bool visible) override;
     void setPortEntries(const std::vector<std::string>& entries, int selected) override;
-    int portIndex() const override;
     void setPortListEnabled(bool enabled) override;
     void setPortTooltips(const std::vector<std::string>& tooltips) override;
+    void setPortBoxTooltip(const std::string& tooltip) override;
     void setLamp(Rgb colour) override;
     void setPortButtonCaption(const std::string& text) override;
     void setColourOrderEntries(const std::vector<std::string>& entries, int selected) override;
-    int colourOrderIndex() const override;
     void setFrameTimeEntries(const std::vector<std::string>& entries, int selected) override;
-    int frameTimeIndex() const override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -168,7 +159,7 @@ private:
     QStyle* blockStyle_ = nullptr;  // the progress bars' style, owned by the window
 
     InputFormWindow* form_ = nullptr;
-    PreviewWindow* preview_ = nullptr;  // made on first use, a window of its own owned by this one                 // a window of its own: no Qt parent
+    PreviewWindow* preview_ = nullptr;                // made on first use, a window of its own owned by this one
     std::vector<QPointer<InputFormWindow>> retired_;  // closed dialogs waiting for deleteLater
     ControlEvents* events_ = nullptr;
     std::function<void()> endProgram_;

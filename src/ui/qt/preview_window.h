@@ -22,7 +22,7 @@ public:
     void setFrameTime(int frameTimeMs) override;
     int frameTimeMs() const { return timer_.interval(); }  // for the tests
     void closePreview() override;
-    bool previewShown() const override { return isVisible(); }
+    bool previewShown() const { return isVisible(); }
     void setOverview(const std::vector<PreviewFrame>& frames) override;
     void setPicture(const PreviewPicture& picture) override;
 

@@ -67,26 +67,34 @@ void Win32InputForm::setCaption(const std::string& text) {
     fitLabelToText(caption);
 }
 
-void Win32InputForm::setDots(const std::string& text) {
-    ::SetWindowTextW(control(InputControl::inputdots), toWide(text).c_str());
-}
-std::string Win32InputForm::dots() const { return toUtf8(windowText(control(InputControl::inputdots))); }
-void Win32InputForm::setFrames(const std::string& text) {
-    ::SetWindowTextW(control(InputControl::inputframes), toWide(text).c_str());
-}
-std::string Win32InputForm::frames() const { return toUtf8(windowText(control(InputControl::inputframes))); }
-
-// Whatever changed the text (typing, pasting, the program), the rule decides what it becomes.
-void Win32InputForm::textChanged(HWND box) {
-    if (ruling_ || !events_) return;
-    const std::string text = toUtf8(windowText(box));
-    const std::string ruled = events_->numberTextChanged(text);
-    if (ruled == text) return;
-    ruling_ = true;
-    const std::wstring wide = toWide(ruled);
+// The caret goes to the end of the new text, where typing on continues it.
+void Win32InputForm::setNumberText(NumberField field, const std::string& text) {
+    HWND box = control(field == NumberField::dots ? InputControl::inputdots : InputControl::inputframes);
+    const std::wstring wide = toWide(text);
+    settingText_ = true;
     ::SetWindowTextW(box, wide.c_str());
+    settingText_ = false;
     ::SendMessageW(box, EM_SETSEL, wide.size(), wide.size());
-    ruling_ = false;
+}
+
+// The user typed, deleted or pasted: the session keeps the text and puts back what its rule says.
+void Win32InputForm::textChanged(HWND box) {
+    if (settingText_ || !events_) return;
+    const NumberField field = box == control(InputControl::inputdots) ? NumberField::dots : NumberField::frames;
+    events_->numberTextEdited(field, toUtf8(windowText(box)));
+}
+
+// 预览 for the waiting file, with the numbers as typed, anywhere in the client area; the text
+// boxes have their own menu, the title bar the window's (false: not ours).
+bool Win32InputForm::contextMenu(HWND hwnd, LPARAM lParam) {
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    const POINT at = contextMenuPoint(lParam, hwnd, client);
+    POINT inside = at;
+    ::ScreenToClient(hwnd, &inside);
+    if (!::PtInRect(&client, inside)) return false;
+    if (previewChosen(menu_, hwnd, at) && events_) events_->previewPending();
+    return true;
 }
 
 LRESULT CALLBACK Win32InputForm::numberBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -131,18 +139,9 @@ LRESULT Win32InputForm::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
                                               ::GetSysColor(COLOR_BTNFACE), white_))
                 return reinterpret_cast<LRESULT>(brush);
             break;
-        case WM_CONTEXTMENU: {
-            // 预览 for the waiting file, with the numbers as typed, anywhere in the client area; the
-            // text boxes have their own menu, the title bar the window's.
-            RECT client{};
-            ::GetClientRect(hwnd, &client);
-            const POINT at = contextMenuPoint(lParam, hwnd, client);
-            POINT inside = at;
-            ::ScreenToClient(hwnd, &inside);
-            if (!::PtInRect(&client, inside)) break;
-            if (previewChosen(menu_, hwnd, at) && events_) events_->previewPending();
+        case WM_CONTEXTMENU:
+            if (!contextMenu(hwnd, lParam)) break;
             return 0;
-        }
         case WM_CLOSE:
             // Closing cannot be refused: the session hides the dialog and discards it.
             if (events_) events_->closeInputForm();

@@ -1,7 +1,7 @@
 #pragma once
 // The parameter dialog as a native Win32 window owned by the main window: in front of it while
-// shown, not modal. Typed characters go through the session's key filter, every text change
-// through its minimum-one rule; Enter and Escape do nothing.
+// shown, not modal. Typed characters go through the session's key filter, every edit of the
+// user's to the session; Enter and Escape do nothing.
 
 #include <windows.h>
 
@@ -31,10 +31,7 @@ public:
     void show() override;
     void hide() override;
     void setCaption(const std::string& text) override;
-    void setDots(const std::string& text) override;
-    std::string dots() const override;
-    void setFrames(const std::string& text) override;
-    std::string frames() const override;
+    void setNumberText(NumberField field, const std::string& text) override;
 
 private:
     static LRESULT CALLBACK numberBoxProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -43,6 +40,7 @@ private:
     LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void place();
     void textChanged(HWND box);
+    bool contextMenu(HWND hwnd, LPARAM lParam);
 
     ControlEvents* events_;
     ContextMenu menu_;
@@ -52,7 +50,8 @@ private:
     std::vector<HFONT> fonts_;
     HBRUSH white_ = nullptr;
     HWND lastFocus_ = nullptr;  // the control that gets the keyboard when the dialog is active
-    bool ruling_ = false;  // a text the rule put back is not ruled again
+    // An edit box reports a text set by the program as a change too: that one is no user's edit.
+    bool settingText_ = false;
 };
 
 }  // namespace pelmora

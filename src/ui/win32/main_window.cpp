@@ -87,8 +87,6 @@ void Win32MainWindow::place() {
     ::SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     placeControls(mainWindowLayout, controls_.data(), fonts_, dpi_);
 
-    // Each row of datList as high as the font's ink, but never so high that five shows would not
-    // all fit: a scroll bar would hide one.
     HWND list = control(MainControl::datList);
     HDC dc = ::GetDC(list);
     HGDIOBJ previous = ::SelectObject(dc, fonts_[index(MainControl::datList)]);
@@ -98,7 +96,7 @@ void Win32MainWindow::place() {
     ::ReleaseDC(list, dc);
     RECT inside{};
     ::GetClientRect(list, &inside);
-    const int rowHeight = std::max(1, std::min<int>(metrics.tmHeight, (inside.bottom - inside.top) / maxShows));
+    const int rowHeight = showListRowHeight(metrics.tmHeight, inside.bottom - inside.top);
     entryInkHeight_ = metrics.tmHeight;
     ::SendMessageW(list, LB_SETITEMHEIGHT, 0, rowHeight);
 }
@@ -167,28 +165,22 @@ void Win32MainWindow::setStatus(const std::string& text) {
     fitLabelToText(status);
 }
 
-void Win32MainWindow::addShowEntry(const std::string& path) {
-    ::SendMessageW(control(MainControl::datList), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(path).c_str()));
+// The list box keeps the text too (for the keyboard's search and a screen reader); rows are drawn
+// from entries_.
+void Win32MainWindow::addShowEntry(const ShowEntry& entry) {
+    entries_.push_back(entry);
+    ::SendMessageW(control(MainControl::datList), LB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(toWide(entry.text).c_str()));
 }
 void Win32MainWindow::removeShowEntry(int position) {
+    if (position < 0 || static_cast<std::size_t>(position) >= entries_.size()) return;
+    entries_.erase(entries_.begin() + position);
     ::SendMessageW(control(MainControl::datList), LB_DELETESTRING, static_cast<WPARAM>(position), 0);
-}
-int Win32MainWindow::showEntryCount() const {
-    return static_cast<int>(::SendMessageW(control(MainControl::datList), LB_GETCOUNT, 0, 0));
-}
-std::string Win32MainWindow::showEntry(int position) const {
-    HWND list = control(MainControl::datList);
-    const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(position), 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text.data()))));
-    return toUtf8(text);
 }
 void Win32MainWindow::selectShowEntry(int position) {
     ::SendMessageW(control(MainControl::datList), LB_SETCURSEL, static_cast<WPARAM>(position), 0);
 }
-int Win32MainWindow::selectedShowEntry() const {
+int Win32MainWindow::selectedEntry() const {
     return static_cast<int>(::SendMessageW(control(MainControl::datList), LB_GETCURSEL, 0, 0));
 }
 
@@ -214,15 +206,11 @@ void Win32MainWindow::setProgressVisible(bool visible) {
 
 void Win32MainWindow::setPortEntries(const std::vector<std::string>& entries, int selected) {
     fillList(control(MainControl::cbcom), entries, selected);
-    portTyped_ = false;
 }
-// Typed text picks no entry, whatever it reads like.
-int Win32MainWindow::portIndex() const { return portTyped_ ? -1 : listSelection(control(MainControl::cbcom)); }
 void Win32MainWindow::setPortListEnabled(bool enabled) { ::EnableWindow(control(MainControl::cbcom), enabled); }
-void Win32MainWindow::setPortTooltips(const std::vector<std::string>& tooltips) {
-    portTooltips_.clear();
-    for (const auto& tip : tooltips) portTooltips_.push_back(toWide(tip));
-}
+// A Win32 combo box shows no tooltip per entry of its open list: only the box's own one.
+void Win32MainWindow::setPortTooltips(const std::vector<std::string>&) {}
+void Win32MainWindow::setPortBoxTooltip(const std::string& tooltip) { portBoxTooltip_ = toWide(tooltip); }
 void Win32MainWindow::setLamp(Rgb colour) {
     lamp_ = colour;
     ::InvalidateRect(control(MainControl::coms), nullptr, TRUE);
@@ -234,22 +222,16 @@ void Win32MainWindow::setPortButtonCaption(const std::string& text) {
 void Win32MainWindow::setColourOrderEntries(const std::vector<std::string>& entries, int selected) {
     fillList(control(MainControl::cbrgb), entries, selected);
 }
-int Win32MainWindow::colourOrderIndex() const { return listSelection(control(MainControl::cbrgb)); }
 void Win32MainWindow::setFrameTimeEntries(const std::vector<std::string>& entries, int selected) {
     fillList(control(MainControl::inputcbspeed), entries, selected);
 }
-int Win32MainWindow::frameTimeIndex() const { return listSelection(control(MainControl::inputcbspeed)); }
 
 std::wstring Win32MainWindow::tooltipAt(HWND hwnd, POINT client) const {
     if (hwnd == control(MainControl::datList)) {
         const int entry = entryAt(client);
-        return entry < 0 ? std::wstring() : toWide(showEntry(entry));
+        return entry < 0 ? std::wstring() : toWide(entries_[static_cast<std::size_t>(entry)].tooltip);
     }
-    if (controlRow(hwnd) == rowOf(MainControl::cbcom)) {
-        const int entry = portIndex();
-        if (entry >= 0 && static_cast<std::size_t>(entry) < portTooltips_.size())
-            return portTooltips_[static_cast<std::size_t>(entry)];
-    }
+    if (controlRow(hwnd) == rowOf(MainControl::cbcom)) return portBoxTooltip_;
     return {};
 }
 
@@ -269,7 +251,7 @@ int Win32MainWindow::entryAt(POINT client) const {
 // keyboard's menu key, for the selected entry. Elsewhere in the list there is no menu.
 void Win32MainWindow::showListMenu(LPARAM lParam) {
     HWND list = control(MainControl::datList);
-    int entry = selectedShowEntry();
+    int entry = selectedEntry();
     RECT place{};
     ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(std::max(entry, 0)), reinterpret_cast<LPARAM>(&place));
     place.top = place.bottom;
@@ -298,13 +280,12 @@ void Win32MainWindow::command(int row, int code) {
             colourOrderNotified(code);
             break;
         case rowOf(MainControl::inputcbspeed):
-            if (code == CBN_SELCHANGE) events_->changeFrameTime();
+            if (code == CBN_SELCHANGE) events_->changeFrameTime(listSelection(control(MainControl::inputcbspeed)));
             break;
         case rowOf(MainControl::cbcom):
             if (code == CBN_DROPDOWN) events_->portListOpening();
-            // Text the user typed or pasted into the field selects no port; a choice from the list does.
-            if (code == CBN_EDITCHANGE) portTyped_ = true;
-            if (code == CBN_SELCHANGE) portTyped_ = false;
+            if (code == CBN_EDITCHANGE) events_->typePortText();
+            if (code == CBN_SELCHANGE) events_->choosePort(listSelection(control(MainControl::cbcom)));
             break;
         default:
             break;
@@ -315,7 +296,7 @@ void Win32MainWindow::command(int row, int code) {
 // ink (an underscore) lies on the next row. Each row therefore also draws what reaches into it
 // from the row above, and what it reaches into the row below, in that row's text colour.
 void Win32MainWindow::drawShowEntry(const DRAWITEMSTRUCT& item) {
-    const int selection = selectedShowEntry();
+    const int selection = selectedEntry();
     auto textColour = [&](int entry) {
         return ::GetSysColor(entry == selection ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
     };
@@ -336,23 +317,29 @@ void Win32MainWindow::drawShowEntry(const DRAWITEMSTRUCT& item) {
 }
 
 void Win32MainWindow::drawEntryText(HDC dc, int entry, RECT row, const RECT& clip, COLORREF colour) {
-    const std::wstring path = toWide(showEntry(entry));
+    if (entry < 0 || static_cast<std::size_t>(entry) >= entries_.size()) return;
     row.left += scaled(2, dpi_);
     row.right -= scaled(2, dpi_);
     row.bottom = row.top + entryInkHeight_;
+    const std::wstring shown = toWide(showListRowText(
+        entries_[static_cast<std::size_t>(entry)].text, row.right - row.left, [dc](std::string_view text) {
+            const std::wstring wide = toWide(text);
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+            return static_cast<int>(size.cx);
+        }));
     const int saved = ::SaveDC(dc);
     ::IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, colour);
-    // A path too long for the row loses its middle, so that the file name stays in sight.
-    ::DrawTextW(dc, path.c_str(), static_cast<int>(path.size()), &row,
-                DT_SINGLELINE | DT_NOPREFIX | DT_TOP | DT_PATH_ELLIPSIS | DT_NOCLIP);
+    ::DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &row,
+                DT_SINGLELINE | DT_NOPREFIX | DT_TOP | DT_NOCLIP);
     ::RestoreDC(dc, saved);
 }
 
-// A choice in cbrgb, as Qt's combo box reports one: once, when the open list is closed on an
-// entry, or at each arrow key while it is closed; an open list left with Escape chooses nothing
-// and keeps the entry it had.
+// A Win32 combo box reports every entry its open list passes under the pointer or the arrow keys,
+// so a choice in cbrgb is read once, when the open list closes on an entry, or at each arrow key
+// while it is closed; an open list left with Escape chooses nothing and keeps the entry it had.
 void Win32MainWindow::colourOrderNotified(int code) {
     HWND box = control(MainControl::cbrgb);
     switch (code) {
@@ -361,12 +348,13 @@ void Win32MainWindow::colourOrderNotified(int code) {
             colourBeforeOpen_ = listSelection(box);
             break;
         case CBN_SELCHANGE:
-            if (!colourListOpen_ && !::SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0)) events_->changeColourOrder();
+            if (!colourListOpen_ && !::SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0))
+                events_->changeColourOrder(listSelection(box));
             break;
         case CBN_SELENDOK:
             if (colourListOpen_) {
                 colourListOpen_ = false;
-                events_->changeColourOrder();
+                events_->changeColourOrder(listSelection(box));
             }
             break;
         case CBN_SELENDCANCEL:
@@ -416,7 +404,7 @@ LRESULT CALLBACK Win32MainWindow::showListProc(HWND list, UINT message, WPARAM w
     // from the list's state what it removes.
     if (message == WM_LBUTTONDBLCLK) {
         const LRESULT result = ::DefSubclassProc(list, message, wParam, lParam);
-        if (window->events_) window->events_->removeShow();
+        if (window->events_) window->events_->removeShow(window->selectedEntry());
         return result;
     }
     if (message == WM_MOUSEMOVE && window->tooltip_) {
@@ -428,6 +416,49 @@ LRESULT CALLBACK Win32MainWindow::showListProc(HWND list, UINT message, WPARAM w
         }
     }
     return ::DefSubclassProc(list, message, wParam, lParam);
+}
+
+// The lamp coms: a circle as wide as the shorter side, in the middle of the control.
+void Win32MainWindow::drawLamp(const DRAWITEMSTRUCT& item) {
+    ::FillRect(item.hDC, &item.rcItem, background_);
+    const RECT& r = item.rcItem;
+    const int d = std::min(r.right - r.left, r.bottom - r.top);
+    const int left = r.left + (r.right - r.left - d) / 2, top = r.top + (r.bottom - r.top - d) / 2;
+    HBRUSH brush = ::CreateSolidBrush(colourRef(lamp_));
+    HPEN pen = ::CreatePen(PS_SOLID, 1, colourRef(lamp_));
+    HGDIOBJ oldBrush = ::SelectObject(item.hDC, brush), oldPen = ::SelectObject(item.hDC, pen);
+    ::Ellipse(item.hDC, left, top, left + d, top + d);
+    ::SelectObject(item.hDC, oldBrush);
+    ::SelectObject(item.hDC, oldPen);
+    ::DeleteObject(brush);
+    ::DeleteObject(pen);
+}
+
+// The tooltip asks what to say: the text for the control where the pointer is now.
+bool Win32MainWindow::tooltipNeeded(LPARAM lParam) {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (header->hwndFrom != tooltip_ || header->code != TTN_GETDISPINFOW) return false;
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+    const auto tool = reinterpret_cast<HWND>(header->idFrom);
+    POINT at{};
+    ::GetCursorPos(&at);
+    ::ScreenToClient(tool, &at);
+    tooltipText_ = tooltipAt(tool, at);
+    info->lpszText = tooltipText_.data();
+    return true;
+}
+
+// LED files dropped onto the window: the open command with them, no file dialog.
+void Win32MainWindow::filesDropped(HDROP drop) {
+    std::vector<std::string> paths;
+    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        path.resize(::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+        paths.push_back(toUtf8(path));
+    }
+    ::DragFinish(drop);
+    if (events_) events_->openDroppedFiles(paths);
 }
 
 LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -445,39 +476,13 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             break;
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            if (item.hwndItem == control(MainControl::datList)) {
-                drawShowEntry(item);
-            } else if (item.hwndItem == control(MainControl::coms)) {
-                // A circle as wide as the shorter side, in the middle of the control.
-                ::FillRect(item.hDC, &item.rcItem, background_);
-                const RECT& r = item.rcItem;
-                const int d = std::min(r.right - r.left, r.bottom - r.top);
-                const int left = r.left + (r.right - r.left - d) / 2, top = r.top + (r.bottom - r.top - d) / 2;
-                HBRUSH brush = ::CreateSolidBrush(colourRef(lamp_));
-                HPEN pen = ::CreatePen(PS_SOLID, 1, colourRef(lamp_));
-                HGDIOBJ oldBrush = ::SelectObject(item.hDC, brush), oldPen = ::SelectObject(item.hDC, pen);
-                ::Ellipse(item.hDC, left, top, left + d, top + d);
-                ::SelectObject(item.hDC, oldBrush);
-                ::SelectObject(item.hDC, oldPen);
-                ::DeleteObject(brush);
-                ::DeleteObject(pen);
-            }
+            if (item.hwndItem == control(MainControl::datList)) drawShowEntry(item);
+            if (item.hwndItem == control(MainControl::coms)) drawLamp(item);
             return TRUE;
         }
-        case WM_NOTIFY: {
-            auto* header = reinterpret_cast<NMHDR*>(lParam);
-            if (header->hwndFrom == tooltip_ && header->code == TTN_GETDISPINFOW) {
-                auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-                const auto tool = reinterpret_cast<HWND>(header->idFrom);
-                POINT at{};
-                ::GetCursorPos(&at);
-                ::ScreenToClient(tool, &at);
-                tooltipText_ = tooltipAt(tool, at);
-                info->lpszText = tooltipText_.data();
-                return 0;
-            }
+        case WM_NOTIFY:
+            if (tooltipNeeded(lParam)) return 0;
             break;
-        }
         case WM_CONTEXTMENU:
             // datList's entries have a menu; the title bar keeps the window's own.
             if (reinterpret_cast<HWND>(wParam) != control(MainControl::datList)) break;
@@ -504,20 +509,9 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             if (events_) events_->shutdown();
             if (endProgram_) endProgram_();
             return 0;
-        case WM_DROPFILES: {
-            // LED files dropped onto the window: the open command with them, no file dialog.
-            auto drop = reinterpret_cast<HDROP>(wParam);
-            std::vector<std::string> paths;
-            const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-            for (UINT i = 0; i < count; ++i) {
-                std::wstring path(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
-                path.resize(::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
-                paths.push_back(toUtf8(path));
-            }
-            ::DragFinish(drop);
-            if (events_) events_->openDroppedFiles(paths);
+        case WM_DROPFILES:
+            filesDropped(reinterpret_cast<HDROP>(wParam));
             return 0;
-        }
         case WM_ERASEBKGND: {
             RECT client{};
             ::GetClientRect(hwnd, &client);

@@ -3,6 +3,7 @@
 // contract for the session and hands every control event to it; it holds no rule of the tool.
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <array>
 #include <functional>
@@ -39,7 +40,6 @@ public:
     void onFirstPaint(std::function<void()> run) { firstPaint_ = std::move(run); }
 
     InputForm& inputForm() override;
-    bool hasInputForm() const override { return form_ != nullptr; }
     void destroyInputForm() override;
     Win32InputForm* form() const { return form_.get(); }
 
@@ -49,27 +49,22 @@ public:
     void setContextMenu(ContextMenu menu) { contextMenu_ = std::move(menu); }
 
     void setStatus(const std::string& text) override;
-    void addShowEntry(const std::string& path) override;
+    void addShowEntry(const ShowEntry& entry) override;
     void removeShowEntry(int position) override;
-    int showEntryCount() const override;
-    std::string showEntry(int position) const override;
     void selectShowEntry(int position) override;
-    int selectedShowEntry() const override;
     void setUsedMemoryMaximum(int maximum) override;
     void setUsedMemory(int value, const std::string& sizeText) override;
     void setProgressRange(int minimum, int maximum) override;
     void setProgressValue(int value) override;
     void setProgressVisible(bool visible) override;
     void setPortEntries(const std::vector<std::string>& entries, int selected) override;
-    int portIndex() const override;
     void setPortListEnabled(bool enabled) override;
     void setPortTooltips(const std::vector<std::string>& tooltips) override;
+    void setPortBoxTooltip(const std::string& tooltip) override;
     void setLamp(Rgb colour) override;
     void setPortButtonCaption(const std::string& text) override;
     void setColourOrderEntries(const std::vector<std::string>& entries, int selected) override;
-    int colourOrderIndex() const override;
     void setFrameTimeEntries(const std::vector<std::string>& entries, int selected) override;
-    int frameTimeIndex() const override;
 
     // The tooltip a control shows where the pointer is now (datList: the entry under it).
     std::wstring tooltipAt(HWND control, POINT client) const;
@@ -87,6 +82,10 @@ private:
     void command(int row, int code);
     void drawShowEntry(const DRAWITEMSTRUCT& item);
     void drawEntryText(HDC dc, int entry, RECT row, const RECT& clip, COLORREF colour);
+    void drawLamp(const DRAWITEMSTRUCT& item);
+    bool tooltipNeeded(LPARAM lParam);
+    void filesDropped(HDROP drop);
+    int selectedEntry() const;
     void addTooltips();
     int entryAt(POINT client) const;  // the entry of datList under a point of it, -1 for none
     void showListMenu(LPARAM lParam);
@@ -99,12 +98,12 @@ private:
     HBRUSH white_ = nullptr;
     HWND tooltip_ = nullptr;
     Rgb lamp_{0, 0, 0};
-    bool portTyped_ = false;
     bool colourListOpen_ = false;
     int colourBeforeOpen_ = 0;
     bool linkPressed_ = false;
     HWND lastFocus_ = nullptr;
-    std::vector<std::wstring> portTooltips_;
+    std::wstring portBoxTooltip_;
+    std::vector<ShowEntry> entries_;  // what datList's rows show
     std::wstring tooltipText_;
     LRESULT hoveredEntry_ = -1;
     int entryInkHeight_ = 1;  // the font's height, which a row of datList may be lower than

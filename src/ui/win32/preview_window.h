@@ -28,7 +28,7 @@ public:
     void showPreview(int frameTimeMs) override;
     void setFrameTime(int frameTimeMs) override;
     void closePreview() override;
-    bool previewShown() const override;
+    bool previewShown() const;
     void setOverview(const std::vector<PreviewFrame>& frames) override;
     void setPicture(const PreviewPicture& picture) override;
 
