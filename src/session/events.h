@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pelmora {
@@ -38,9 +39,9 @@ public:
     virtual void previewTick() = 0;                    // the preview's frame time has passed
     virtual void previewClosed() = 0;                  // the user closes the preview window
 
-    // The parameter dialog's number boxes. A typed character, as its UTF-16 code read as a
-    // signed 16-bit number: whether it may go into the text.
-    virtual bool characterAccepted(std::int16_t code) = 0;
+    // The parameter dialog's number boxes. What a key press or an input method's commit would
+    // type, in UTF-16 (empty for keys that type nothing): whether it may go into the text.
+    virtual bool typedTextAccepted(std::u16string_view typed) = 0;
     // The user changed a box's text (typing, deleting, pasting): the session keeps it, and
     // writes it back through the view where its rule changes it.
     virtual void numberTextEdited(NumberField field, const std::string& text) = 0;

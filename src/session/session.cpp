@@ -54,7 +54,11 @@ void Session::shutdown() {
     if (inputFormMade_) view_.inputForm().hide();
 }
 
-bool Session::characterAccepted(std::int16_t code) { return keyFilterAccepts(code); }
+// The key filter reads a character's UTF-16 code as a signed 16-bit number, so that characters
+// from U+8000 up arrive as negative codes. A commit goes in whole when its first character passes.
+bool Session::typedTextAccepted(std::u16string_view typed) {
+    return typed.empty() || keyFilterAccepts(static_cast<std::int16_t>(static_cast<std::uint16_t>(typed.front())));
+}
 
 // The text stands as typed unless the minimum-one rule changes it; then the box gets the new text.
 void Session::numberTextEdited(NumberField field, const std::string& text) {

@@ -86,7 +86,7 @@ public:
     void previewPending() override;
     void previewTick() override;
     void previewClosed() override;
-    bool characterAccepted(std::int16_t code) override;
+    bool typedTextAccepted(std::u16string_view typed) override;
     void numberTextEdited(NumberField field, const std::string& text) override;
 
     const ShowTable& table() const { return table_; }

@@ -85,9 +85,12 @@ TEST_F(SessionTest, SelectingAColourOrderRereadsEveryShowAndLeavesTheLastSelecte
 
 // The dialog's two rules are the core's (tested there); the session answers the front-ends with them.
 TEST_F(SessionTest, TheNumberBoxesAskTheSessionForTheKeyFilterAndTheMinimumOfOne) {
-    EXPECT_TRUE(session.characterAccepted('5'));
-    EXPECT_FALSE(session.characterAccepted('a'));
-    EXPECT_FALSE(session.characterAccepted(-1));
+    EXPECT_TRUE(session.typedTextAccepted(u"5"));
+    EXPECT_FALSE(session.typedTextAccepted(u"a"));
+    EXPECT_FALSE(session.typedTextAccepted(u"\uffff")) << "a code from U+8000 up is negative";
+    EXPECT_TRUE(session.typedTextAccepted(u"")) << "keys that type nothing pass";
+    EXPECT_TRUE(session.typedTextAccepted(u"7x")) << "a commit goes by its first character";
+    EXPECT_FALSE(session.typedTextAccepted(u"x7"));
     TempDir dir;
     files.choose(dir.write("a.led", makeLedFile({.dots = 20, .frames = 3})));
     session.openLedFile();

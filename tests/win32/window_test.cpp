@@ -146,7 +146,7 @@ public:
     void previewPending() override { ++counts["previewPending"], inner->previewPending(); }
     void previewTick() override { ++counts["previewTick"], inner->previewTick(); }
     void previewClosed() override { ++counts["previewClosed"], inner->previewClosed(); }
-    bool characterAccepted(std::int16_t code) override { return inner->characterAccepted(code); }
+    bool typedTextAccepted(std::u16string_view typed) override { return inner->typedTextAccepted(typed); }
     void numberTextEdited(NumberField field, const std::string& text) override {
         ++counts["numberTextEdited"], inner->numberTextEdited(field, text);
     }

@@ -20,10 +20,9 @@ NumberBox::NumberBox(ControlEvents& events, NumberField field, QWidget* parent) 
             [this, field](const QString& text) { events_.numberTextEdited(field, text.toStdString()); });
 }
 
-// A typed character as the key filter sees it: its UTF-16 code read as a signed 16-bit number,
-// so that characters from U+8000 up arrive as negative codes.
 bool NumberBox::accepted(const QString& typed) const {
-    return typed.isEmpty() || events_.characterAccepted(static_cast<std::int16_t>(typed.front().unicode()));
+    return events_.typedTextAccepted(
+        std::u16string_view(reinterpret_cast<const char16_t*>(typed.utf16()), static_cast<std::size_t>(typed.size())));
 }
 
 void NumberBox::keyPressEvent(QKeyEvent* event) {

@@ -100,20 +100,19 @@ bool Win32InputForm::contextMenu(HWND hwnd, LPARAM lParam) {
 LRESULT CALLBACK Win32InputForm::numberBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                DWORD_PTR data) {
     auto* form = reinterpret_cast<Win32InputForm*>(data);
-    const auto accepted = [form](WPARAM code) {
+    const auto accepted = [form](const wchar_t* typed, std::size_t length) {
         return form->events_ &&
-               form->events_->characterAccepted(static_cast<std::int16_t>(static_cast<std::uint16_t>(code)));
+               form->events_->typedTextAccepted(std::u16string_view(reinterpret_cast<const char16_t*>(typed), length));
     };
-    // A typed character, its UTF-16 code read as a signed 16-bit number; a refused one is
-    // swallowed, Ctrl+V (code 22) among them.
-    if ((message == WM_CHAR || message == WM_IME_CHAR) && !accepted(wParam)) return 0;
-    // What an input method commits goes in whole when its first character passes the filter;
-    // otherwise the commit is dropped and the text stays as it was.
+    // A refused character is swallowed, Ctrl+V (code 22) among them.
+    const auto typed = static_cast<wchar_t>(wParam);
+    if ((message == WM_CHAR || message == WM_IME_CHAR) && !accepted(&typed, 1)) return 0;
+    // A refused commit of an input method is dropped and the text stays as it was.
     if (message == WM_IME_COMPOSITION && (lParam & GCS_RESULTSTR)) {
         if (HIMC context = ::ImmGetContext(box)) {
             wchar_t committed[2] = {};
             const LONG bytes = ::ImmGetCompositionStringW(context, GCS_RESULTSTR, committed, sizeof committed);
-            const bool refused = bytes >= static_cast<LONG>(sizeof(wchar_t)) && !accepted(committed[0]);
+            const bool refused = bytes >= static_cast<LONG>(sizeof(wchar_t)) && !accepted(committed, 1);
             if (refused) ::ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_CANCEL, 0);
             ::ImmReleaseContext(box, context);
             if (refused) return 0;

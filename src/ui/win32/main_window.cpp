@@ -461,7 +461,8 @@ void Win32MainWindow::filesDropped(HDROP drop) {
     if (events_) events_->openDroppedFiles(paths);
 }
 
-LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+// What the controls ask of their window or tell it; nothing when the message is none of theirs.
+std::optional<LRESULT> Win32MainWindow::controlMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (lParam) command(LOWORD(wParam) - controlId(0), HIWORD(wParam));
@@ -494,6 +495,14 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
                 return TRUE;
             }
             break;
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
+LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
         case WM_PAINT: {
             const LRESULT result = ::DefWindowProcW(hwnd, message, wParam, lParam);
             if (firstPaint_) {
@@ -523,6 +532,7 @@ LRESULT Win32MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             keepKeyboardOnActivation(hwnd, wParam, lastFocus_, controls_[mainWindowLayout.focusOrder.front()]);
             return 0;
         default:
+            if (const auto answer = controlMessage(message, wParam, lParam)) return *answer;
             break;
     }
     return ::DefWindowProcW(hwnd, message, wParam, lParam);

@@ -2,12 +2,13 @@
 // The main window as a native Win32 window, built from its layout table. It implements the view
 // contract for the session and hands every control event to it; it holds no rule of the tool.
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,7 @@ private:
     template <class Window>
     friend LRESULT CALLBACK windowObjectProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> controlMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void build();
     HWND create(std::size_t row);
     void place();  // every control at the current DPI, with its font
