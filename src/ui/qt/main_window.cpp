@@ -153,6 +153,12 @@ void ShowList::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit doubleClicked();
 }
 
+MemoryBar::MemoryBar(QWidget* parent) : QProgressBar(parent) {
+    // QProgressBar repaints for a new value only when its own drawing would change (the
+    // percentage by a whole step, or a chunk); this bar's fill moves with every value.
+    connect(this, &QProgressBar::valueChanged, this, [this] { update(); });
+}
+
 int MemoryBar::filledWidth() const {
     const int inside = width() - 2;
     const qint64 range = qint64(maximum()) - minimum();

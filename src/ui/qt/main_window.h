@@ -77,7 +77,7 @@ protected:
 class MemoryBar : public QProgressBar {
     Q_OBJECT
 public:
-    using QProgressBar::QProgressBar;
+    explicit MemoryBar(QWidget* parent = nullptr);
     // The filled width, in pixels, of the bar's inside.
     int filledWidth() const;
 
