@@ -145,6 +145,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    std::vector<std::string> dragged_;  // the local files of the drag over the window
+
     QWidget* build(const ControlLayout& row);
     QProgressBar* makeProgressBar();
     void styleDropDown(QComboBox* box);
