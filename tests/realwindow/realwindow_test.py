@@ -7,7 +7,9 @@ client-area origin plus the x, y, w, h of the control in the window's layout tab
 
   1. 一.导入LED文件: type the path of a generated LED file into the file dialog, press Return;
      the parameter dialog 设置参数 comes up; replace the dot count by typing; 确定.
-  2. The same with a second file, this time replacing the frame count.
+  2. A second file dragged from another program (the drag-source helper: mouse down on its
+     window, moves onto datList, the release once the tool has taken the drag) and dropped on
+     the main window: the same dialog comes up; this time replace the frame count.
   3. Pick another colour order in cbrgb (drop-down list, arrow keys, Return).
   4. As root: the emulated controller's pseudo-terminal is linked as a free /dev/ttyUSB<N>; the
      test works out which COM entry reaches it by the tool's numbering, picks that entry in
@@ -36,6 +38,7 @@ SKIP = 77
 TITLE = "Pelmora发送软件"
 FILE_DIALOG_TITLE = "打开led文件"
 FORM_TITLE = "设置参数"
+DRAG_SOURCE_TITLE = "drag source"
 MESSAGE_TITLES = ("注意", "提示", "出错了!")
 
 # The main window's layout table: x, y, w, h in the client area.
@@ -404,10 +407,35 @@ class Tool:
         d.key("Home", "shift+End")  # select the whole preset number, then type over it
         d.type(typed)
 
-    def import_show(self, show, field, typed):
-        """open, the file dialog; in 设置参数 replace one number by typing, then 确定."""
+    def drop_file(self, show, drag_source):
+        """Another program drags the file onto datList: the parameter dialog 设置参数."""
         d = self.desktop
-        form = self.choose_file(show)
+        out = os.path.join(d.run.out_dir, "drag-source.log")
+        source = d.run.start(
+            "drag source", [drag_source, show["path"]], env=dict(d.env, QT_QPA_PLATFORM="xcb"),
+            stdout=open(out, "w"), stderr=subprocess.STDOUT,
+        )
+        window = d.wait_window(DRAG_SOURCE_TITLE, "start of the drag source")
+        d.xdotool("windowmove", "--sync", window, 880, 660)  # clear of the tool's windows
+        x, y = d.point(window, (0, 0, 120, 80))
+        d.xdotool("mousemove", "--sync", x, y)
+        d.xdotool("mousedown", 1)
+        target = d.point(self.window, MAIN["datList"])
+        for point in [(x - 30, y - 30), target, (target[0] + 4, target[1] + 2)]:
+            d.xdotool("mousemove", "--sync", *point)
+        wait_line(out, "action 1", "the tool taking the drag over datList")
+        d.xdotool("mouseup", 1)
+        wait_line(out, "dropped 1", "the drop on datList")
+        form = d.wait_window(FORM_TITLE, "a file dropped on datList")
+        os.killpg(source.pid, signal.SIGTERM)
+        source.wait(timeout=WAIT)
+        return form
+
+    def import_show(self, show, field, typed, bring=None):
+        """The file brought in (through the file dialog unless told); in 设置参数 replace one
+        number by typing, then 确定."""
+        d = self.desktop
+        form = (bring or self.choose_file)(show)
         self.type_number(form, field, typed)
         d.screenshot(f"parameters-{os.path.basename(show['path'])}")
         d.click(form, FORM["inputok"])
@@ -503,6 +531,17 @@ class Controller:
         raise Failure(f"the controller did not receive download {count} (see {self.log_path})")
 
 
+def wait_line(path, line, what):
+    """Until the file has this line (a helper's output)."""
+    deadline = time.monotonic() + WAIT
+    while time.monotonic() < deadline:
+        with open(path) as f:
+            if line in f.read().splitlines():
+                return
+        time.sleep(0.05)
+    raise Failure(f"{what}: no line {line!r} in {path}")
+
+
 def wait_picture(desktop, name, check, what):
     """Screenshots until check(picture) is empty (no complaint) or the wait runs out."""
     deadline = time.monotonic() + WAIT
@@ -522,10 +561,13 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tool", required=True)
     parser.add_argument("--emulator", required=True)
+    parser.add_argument("--drag-source", required=True, help="the program a file is dragged from")
     parser.add_argument("--out", required=True, help="folder for the screenshots and logs")
     args = parser.parse_args()
     # The tool is started in a folder of its own: paths given relative to here must still reach it.
-    args.tool, args.emulator, args.out = (os.path.abspath(p) for p in (args.tool, args.emulator, args.out))
+    args.tool, args.emulator, args.drag_source, args.out = (
+        os.path.abspath(p) for p in (args.tool, args.emulator, args.drag_source, args.out)
+    )
 
     for program in ("xdotool", "/usr/bin/import", "/usr/bin/convert"):
         if not shutil.which(program):
@@ -599,8 +641,8 @@ def steps(run, desktop, args):
 
     tool.import_show(a, "inputdots", "8")
     log("imported show 1 with 8 dots typed over the file's 10")
-    tool.import_show(b, "inputframes", "5")
-    log("imported show 2 with 5 frames typed over the file's 6")
+    tool.import_show(b, "inputframes", "5", bring=lambda show: tool.drop_file(show, args.drag_source))
+    log("imported show 2, dragged from another program onto datList, with 5 frames typed over the file's 6")
 
     tool.open_missing_file(os.path.join(run.scratch, "no-such-folder", "nonexistent.led"))
     log("a typed name that does not exist: the dialog closed and the open command refused it")

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <filesystem>
 
@@ -331,15 +332,31 @@ TEST_F(ShowListLook, FiveEntriesFitWithLongPathsAndEachTooltipIsTheFullPath) {
               list->visualItemRect(list->item(0)).height() + 1);
 }
 
-// epprom fills in proportion to the memory used, to the pixel, as the label reads.
+// epprom fills in proportion to the memory used, to the pixel, as the label reads; what the
+// window shows follows each value, also a small one after half (0.19 % and 0.83 %).
 TEST_F(ShowListLook, TheUsedMemoryBarFillsInProportion) {
+    showWindow();
     auto* bar = dynamic_cast<MemoryBar*>(control<QProgressBar>("epprom"));
     ASSERT_NE(bar, nullptr);
     const int inside = bar->width() - 2;
-    for (const auto& [used, share] : std::vector<std::pair<int, double>>{
-             {0, 0.0}, {3000, 3000.0 / 60378}, {6000, 6000.0 / 60378}, {30189, 0.5}, {60378, 1.0}}) {
+    // The filled pixels of the bar's middle row as the window last painted it: the screen's copy
+    // of the window, since grab() would paint the bar afresh.
+    const auto shownFill = [&] {
+        QCoreApplication::processEvents();
+        const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
+        const QPoint row = bar->mapTo(window.get(), QPoint(1, bar->height() / 2));
+        const QRgb fill = bar->palette().color(QPalette::Highlight).rgb();
+        int n = 0;
+        while (n < inside && shown.pixel(row.x() + n, row.y()) == fill) ++n;
+        return n;
+    };
+    const std::vector<std::pair<int, double>> shares{{0, 0.0},     {3000, 3000.0 / 60378}, {6000, 6000.0 / 60378},
+                                                     {30189, 0.5}, {117, 117.0 / 60378},   {500, 500.0 / 60378},
+                                                     {60378, 1.0}};
+    for (const auto& [used, share] : shares) {
         bar->setValue(used);
         EXPECT_NEAR(bar->filledWidth(), share * inside, 0.5) << used;
+        EXPECT_EQ(shownFill(), bar->filledWidth()) << used;
     }
     bar->setValue(3000);
     EXPECT_GT(bar->filledWidth(), 0);  // 4.97 % is not nothing

@@ -30,6 +30,27 @@ protected:
         menu->close();
         spin(2);
     }
+    // The menu key on datList's current entry, which the platform hands to the control with the
+    // keyboard as a keyboard context menu; then 预览 with the arrow key and Return.
+    void previewFromKeyboard() {
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(window->windowHandle(), &menuKey);
+        press(Qt::Key_Down);
+        press(Qt::Key_Return);
+        spin(2);
+    }
+    // The keyboard back to the main window (Alt+Tab). Not qWaitForWindowActive: to Qt the main
+    // window counts as active also while a window it owns has the keyboard.
+    void backToMainWindow() {
+        window->activateWindow();
+        ASSERT_TRUE(runUntil([this] { return QGuiApplication::focusWindow() == window->windowHandle(); }));
+    }
+    // A key, to the window that has the keyboard.
+    void press(Qt::Key key) {
+        QWindow* keyboard = QGuiApplication::focusWindow();
+        ASSERT_NE(keyboard, nullptr);
+        QTest::keyClick(keyboard, key);
+    }
     PreviewWindow* preview() { return window->findChild<PreviewWindow*>(QStringLiteral("preview")); }
     QString caption() { return preview()->findChild<QLabel*>(QStringLiteral("previewCaption"))->text(); }
     QString description() { return preview()->findChild<QLabel*>(QStringLiteral("previewDescription"))->text(); }
@@ -66,14 +87,28 @@ TEST_F(PreviewWindowTest, TheListsMenuPlaysThatShowInTheFilesOwnColours) {
     EXPECT_EQ(listEntries().size(), 2u) << "the main window is as it was";
 }
 
+// From the keyboard alone: the preview takes the keyboard each time 预览 is chosen, also when it
+// is up already for another show, and Escape closes it.
 TEST_F(PreviewWindowTest, EscapeClosesItAndRemovingItsShowClosesIt) {
     showWindow();
     ASSERT_TRUE(importShow(ledFile("a.led", 10, 4)));
     ASSERT_TRUE(importShow(ledFile("b.led", 3, 2)));
     auto* list = control<QListWidget>("datList");
-    previewFrom(list->viewport(), list->visualItemRect(list->item(0)).center(), "datListMenu");
+    backToMainWindow();
+    list->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Home);
+    previewFromKeyboard();
+    ASSERT_NE(preview(), nullptr);
     ASSERT_TRUE(preview()->isVisible());
-    QTest::keyClick(preview(), Qt::Key_Escape);
+    EXPECT_EQ(description(), QStringLiteral("点数 10  帧数 4  字节 120  起始地址 38"));
+    EXPECT_TRUE(preview()->isActiveWindow());
+    // Back to the main window, the next entry, 预览 again.
+    backToMainWindow();
+    press(Qt::Key_Down);
+    previewFromKeyboard();
+    EXPECT_EQ(description(), QStringLiteral("点数 3  帧数 2  字节 18  起始地址 158"));
+    EXPECT_TRUE(preview()->isActiveWindow());
+    press(Qt::Key_Escape);
     EXPECT_FALSE(preview()->isVisible());
 
     previewFrom(list->viewport(), list->visualItemRect(list->item(0)).center(), "datListMenu");

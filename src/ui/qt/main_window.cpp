@@ -152,6 +152,12 @@ void ShowList::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit doubleClicked(currentRow());
 }
 
+MemoryBar::MemoryBar(QWidget* parent) : QProgressBar(parent) {
+    // QProgressBar repaints for a new value only when its own drawing would change (the
+    // percentage by a whole step, or a chunk); this bar's fill moves with every value.
+    connect(this, &QProgressBar::valueChanged, this, [this] { update(); });
+}
+
 int MemoryBar::filledWidth() const {
     const int inside = width() - 2;
     const qint64 range = qint64(maximum()) - minimum();
@@ -203,16 +209,22 @@ std::vector<std::string> droppedFiles(const QMimeData* data) {
 
 }  // namespace
 
+// The files are read when the drag comes in, and kept: over X the drop's own data is asked of
+// the other program after its button was released, and a program whose drag ended with the
+// release answers with nothing.
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
+    dragged_ = droppedFiles(event->mimeData());
+    if (!dragged_.empty()) event->acceptProposedAction();
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (!droppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
+    if (!dragged_.empty()) event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const std::vector<std::string> paths = droppedFiles(event->mimeData());
+    std::vector<std::string> paths = droppedFiles(event->mimeData());
+    if (paths.empty()) paths = dragged_;
+    dragged_.clear();
     if (paths.empty() || !events_) return;
     event->acceptProposedAction();
     // Once the drop is over: the open command may show the dialog or a message box, which must

@@ -71,7 +71,7 @@ protected:
 class MemoryBar : public QProgressBar {
     Q_OBJECT
 public:
-    using QProgressBar::QProgressBar;
+    explicit MemoryBar(QWidget* parent = nullptr);
     // The filled width, in pixels, of the bar's inside.
     int filledWidth() const;
 
@@ -136,6 +136,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    std::vector<std::string> dragged_;  // the local files of the drag over the window
+
     QWidget* build(const ControlLayout& row);
     QProgressBar* makeProgressBar();
     void styleDropDown(QComboBox* box);

@@ -55,6 +55,7 @@ void PreviewWindow::showPreview(int frameTimeMs) {
     timer_.start(std::max(frameTimeMs, 1));
     show();
     raise();
+    activateWindow();  // opened from the keyboard too: Escape must reach it without a click
 }
 
 void PreviewWindow::setFrameTime(int frameTimeMs) {
