@@ -134,7 +134,7 @@ void Session::removeShow() {
 void Session::changeColourOrder() {
     convertColourOrder(table_, view_.colourOrderIndex(), [this](int s) {
         view_.selectShowEntry(s - 1);
-        return readWholeFile(view_.showEntry(s - 1));
+        return readWholeFile(view_.showEntry(s - 1)).content();
     });
 }
 
