@@ -48,9 +48,7 @@ public:
         std::error_code error;
         return std::filesystem::is_regular_file(path, error);
     }
-    std::optional<std::vector<std::uint8_t>> readFile(const std::string& path) override {
-        return pelmora::readWholeFile(path);
-    }
+    pelmora::FileRead readFile(const std::string& path) override { return pelmora::readWholeFile(path); }
     bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override {
         std::FILE* out = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
         if (!out) return false;
@@ -61,28 +59,19 @@ public:
         return pelmora::portListLines(pelmora::PosixPortDirectory().devices(pelmora::portEntryCount));
     }
     std::string findPort(const std::string& port, std::string& why) override {
-        if (port.empty()) {
-            const auto devices = pelmora::listSerialDevices("/dev");
-            if (devices.size() == 1) return devices.front();
-            why = devices.empty() ? "没有找到串口设备, 请用 --port 指定" : "有多个串口设备, 请用 --port 指定其中一个:";
-            for (const auto& d : devices) why += "\n  " + d;
-            return {};
-        }
-        // COMn by the window's own rule, else a device path.
-        std::string path = port;
-        if (const int n = pelmora::comNumberOf(port); n > 0) path = pelmora::PosixPortDirectory().device(n).path;
-        std::error_code error;
-        if (path.empty() || !std::filesystem::exists(path, error)) {
-            why = port + ": " + std::string(pelmora::texts::noSuchPort);
-            return {};
-        }
+        if (port.empty()) return pelmora::onlyDevice(pelmora::listSerialDevices("/dev"), why);
+        // COMn by the window's own rule, else a device path; whether that is there, opening it tells.
+        const int n = pelmora::comNumberOf(port);
+        const std::string path = n > 0 ? pelmora::PosixPortDirectory().device(n).path : port;
+        if (path.empty()) why = port + ": " + std::string(pelmora::texts::noSuchPort);
         return path;
     }
-    pelmora::SerialPort* openPort(const std::string& device) override {
+    pelmora::PortOpenResult openPort(const std::string& device) override {
         directory_ = std::make_unique<OneDevice>(device);
         port_ = std::make_unique<pelmora::QtSerialPort>(*directory_);
-        return pelmora::openControllerPort(*port_, 1) ? port_.get() : nullptr;
+        return pelmora::openControllerPort(*port_, 1);
     }
+    pelmora::SerialPort& port() override { return *port_; }
     void pause() override { std::this_thread::sleep_for(std::chrono::milliseconds(200)); }
     std::int64_t nowMs() override { return clock_.elapsed(); }
     void runUntil(const std::function<bool()>& done, const std::function<void()>& tick) override {

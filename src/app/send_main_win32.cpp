@@ -35,9 +35,7 @@ public:
         const DWORD attributes = ::GetFileAttributesW(pelmora::toWide(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
-    std::optional<std::vector<std::uint8_t>> readFile(const std::string& path) override {
-        return pelmora::readWholeFile(path);
-    }
+    pelmora::FileRead readFile(const std::string& path) override { return pelmora::readWholeFile(path); }
     bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override {
         if (path == "-") {
             std::cout.flush();
@@ -58,10 +56,7 @@ public:
             std::vector<std::string> present;
             for (const auto& device : pelmora::Win32PortDirectory().devices(255))
                 if (!device.path.empty()) present.push_back(device.path);
-            if (present.size() == 1) return present.front();
-            why = present.empty() ? "没有找到串口设备, 请用 --port 指定" : "有多个串口设备, 请用 --port 指定其中一个:";
-            for (const auto& d : present) why += "\n  " + d;
-            return {};
+            return pelmora::onlyDevice(present, why);
         }
         const int number = comNumberOfDevice(port);
         if (number == 0) {
@@ -71,10 +66,11 @@ public:
         // Whether it is there, only opening it tells; --wait-port tries until it opens.
         return pelmora::comDevicePath(number);
     }
-    pelmora::SerialPort* openPort(const std::string& device) override {
+    pelmora::PortOpenResult openPort(const std::string& device) override {
         port_ = std::make_unique<pelmora::Win32SerialPort>();
-        return pelmora::openControllerPort(*port_, comNumberOfDevice(device)) ? port_.get() : nullptr;
+        return pelmora::openControllerPort(*port_, comNumberOfDevice(device));
     }
+    pelmora::SerialPort& port() override { return *port_; }
     void pause() override { ::Sleep(200); }
     std::int64_t nowMs() override { return static_cast<std::int64_t>(::GetTickCount64()); }
     void runUntil(const std::function<bool()>& done, const std::function<void()>& tick) override {

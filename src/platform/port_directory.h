@@ -6,12 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/serial_port.h"
+
 namespace pelmora {
 
 struct PortDevice {
     std::string path;         // what the serial port opens; "" when COMn reaches nothing
     std::string description;  // a name for people ("USB-SERIAL CH340 (COM3)"), or the path
-    bool permitted = true;    // false: the device is there but this user may not open it
+    // What opening it would fail with, where the directory can tell without opening it (missing,
+    // not permitted, not a serial device); none when it cannot.
+    PortFailure failure = PortFailure::none;
 };
 
 // "COM3" -> 3: COM in any letter case followed by a number from 1 to 255 without leading zeros;

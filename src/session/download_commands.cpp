@@ -21,17 +21,17 @@ void Session::togglePort() {
     platform_.messages.show(text(texts::failed), text(texts::noSuchPort), MessageBox::Icon::none);
 }
 
-bool openControllerPort(SerialPort& port, int portNumber) {
+PortOpenResult openControllerPort(SerialPort& port, int portNumber) {
     port.setPortNumber(portNumber);
     port.setSettings(controllerLine);
     port.setRawMode(true);
     port.setOutBufferSize(portOutBufferSize);
     port.setInBufferSize(portInBufferSize);
-    if (!port.open()) return false;
+    if (PortOpenResult opened = port.open(); !opened) return opened;
     port.setReadLength(0);
     port.setReceiveThreshold(1);
     port.setSendThreshold(0);
-    return true;
+    return {};
 }
 
 bool Session::openSequence() {
@@ -66,7 +66,7 @@ void Session::portListOpening() {
         if (device.path.empty())
             portTooltips_.push_back(text(texts::noDeviceTooltip));
         else
-            portTooltips_.push_back(device.description + (device.permitted ? "" : text(texts::notPermittedTooltip)));
+            portTooltips_.push_back(device.description + text(texts::portFailureTooltip(device.failure)));
     }
     view_.setPortTooltips(portTooltips_);
     showPortBoxTooltip();

@@ -140,7 +140,7 @@ void Session::changeColourOrder(int position) {
     colourOrder_ = position;
     convertColourOrder(table_, colourOrder_, [this](int s) {
         view_.selectShowEntry(s - 1);
-        return readWholeFile(table_.showPath(s));
+        return readWholeFile(table_.showPath(s)).content();
     });
 }
 

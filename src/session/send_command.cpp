@@ -1,5 +1,6 @@
 #include "session/send_command.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "download/memory_image.h"
@@ -34,27 +35,83 @@ std::optional<ShowArgument> showArgument(const std::string& arg,
     return ShowArgument{arg.substr(0, at), dots, frames};
 }
 
+using Refusal = std::optional<std::string>;  // why an argument was refused; nothing when it was taken
+
+std::string refusal(std::string_view text, const std::string& argument = {}) { return std::string(text) + argument; }
+
+// The options without a value.
+bool readFlag(const std::string& arg, SendOptions& options) {
+    static const std::vector<std::pair<std::vector<std::string>, bool SendOptions::*>> flags = {
+        {{"--dry-run"}, &SendOptions::dryRun},       {{"--wait-port"}, &SendOptions::waitPort},
+        {{"--list-ports"}, &SendOptions::listPorts}, {{"-q", "--quiet"}, &SendOptions::quiet},
+        {{"-h", "--help"}, &SendOptions::help},      {{"--version"}, &SendOptions::version},
+    };
+    for (const auto& [names, flag] : flags)
+        if (std::find(names.begin(), names.end(), arg) != names.end()) {
+            options.*flag = true;
+            return true;
+        }
+    return false;
+}
+
+Refusal readOrder(const std::string& text, SendOptions& options) {
+    for (int o = 0; o < colourOrderCount; ++o)
+        if (colourOrderTable[static_cast<std::size_t>(o)].item.substr(0, 3) == text) {
+            options.order = o;
+            return std::nullopt;
+        }
+    return refusal(texts::badOrder, text);
+}
+
+Refusal readFrameTime(const std::string& text, SendOptions& options) {
+    const auto ms = number(text);
+    if (!ms || *ms < 10 || *ms > 300 || *ms % 10 != 0) return refusal(texts::badFrameTime, text);
+    options.frameTimeMs = static_cast<int>(*ms);
+    return std::nullopt;
+}
+
+Refusal readTimeout(const std::string& text, SendOptions& options) {
+    const auto s = number(text);
+    if (!s || *s < 1 || *s > 3600) return refusal(texts::badTimeout, text);
+    options.timeoutSeconds = static_cast<int>(*s);
+    return std::nullopt;
+}
+
+// An option with a value, the value given (nothing at the end of the arguments).
+Refusal readValueOption(const std::string& arg, const std::optional<std::string>& value, SendOptions& options) {
+    const std::string text = value.value_or("");
+    if (arg == "-p" || arg == "--port") {
+        options.port = text;
+        return text.empty() ? Refusal(refusal(texts::portNeedsValue)) : std::nullopt;
+    }
+    if (arg == "--image") {
+        options.imagePath = text;
+        return text.empty() ? Refusal(refusal(texts::imageNeedsValue)) : std::nullopt;
+    }
+    if (arg == "-o" || arg == "--order") return value ? readOrder(text, options) : refusal(texts::orderNeedsValue);
+    if (arg == "-t" || arg == "--frame-time") return readFrameTime(text, options);
+    return readTimeout(text, options);
+}
+
+bool takesValue(const std::string& arg) {
+    for (const char* option : {"-p", "--port", "-o", "--order", "-t", "--frame-time", "--timeout", "--image"})
+        if (arg == option) return true;
+    return false;
+}
+
+// The option at args[i], with its value if it takes one (i then moves onto the value).
+Refusal readOption(const std::vector<std::string>& args, std::size_t& i, SendOptions& options) {
+    const std::string& arg = args[i];
+    if (readFlag(arg, options)) return std::nullopt;
+    if (!takesValue(arg)) return refusal(texts::unknownOption, arg);
+    std::optional<std::string> value;
+    if (i + 1 < args.size()) value = args[++i];
+    return readValueOption(arg, value, options);
+}
+
 }  // namespace
 
-std::string sendUsage() {
-    return "用法: pelmora-send [选项] 文件[@点数x帧数]...\n"
-           "把 1 到 5 个 LED 文件按顺序下载到控制器中.\n"
-           "\n"
-           "  -p, --port 串口        COM3, 或设备路径 (/dev/ttyUSB0, \\\\.\\COM12); 不给出时使用唯一的串口设备\n"
-           "  -o, --order 顺序       RGB, RBG, GRB, GBR, BRG 或 BGR (默认 RGB)\n"
-           "  -t, --frame-time 毫秒  每帧时间, 10 到 300, 以 10 为单位 (默认 50)\n"
-           "      --timeout 秒       控制器沉默超过这么多秒时放弃 (默认 5)\n"
-           "      --image 文件       同时把控制器的内存映像写入文件, - 为标准输出\n"
-           "      --dry-run          只生成映像, 不打开串口\n"
-           "      --wait-port        等待串口出现后再打开\n"
-           "      --list-ports       列出 COM1 到 COM16 及其设备\n"
-           "  -q, --quiet            不显示进度\n"
-           "  -h, --help             显示本帮助\n"
-           "      --version          显示版本\n"
-           "\n"
-           "退出状态: 0 控制器已接收全部数据; 1 参数错误或文件被拒绝; 2 串口无法打开;\n"
-           "3 控制器超时无应答或线路中断.\n";
-}
+std::string sendUsage() { return std::string(texts::sendUsage); }
 
 ParsedArguments parseSendArguments(const std::vector<std::string>& args,
                                    const std::function<bool(const std::string&)>& exists) {
@@ -63,66 +120,28 @@ ParsedArguments parseSendArguments(const std::vector<std::string>& args,
     bool onlyFiles = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
-        };
-        std::string text;
         if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
             const auto show = showArgument(arg, exists);
-            if (!show) return fail("无法识别的文件参数: " + arg);
+            if (!show) return fail(refusal(texts::badFileArgument, arg));
             options.shows.push_back(*show);
         } else if (arg == "--") {
             onlyFiles = true;
-        } else if (arg == "-p" || arg == "--port") {
-            if (!value(options.port) || options.port.empty()) return fail("--port 需要一个串口");
-        } else if (arg == "-o" || arg == "--order") {
-            if (!value(text)) return fail("--order 需要一个颜色顺序");
-            int found = -1;
-            for (int o = 0; o < colourOrderCount; ++o)
-                if (colourOrderTable[static_cast<std::size_t>(o)].item.substr(0, 3) == text) found = o;
-            if (found < 0) return fail("颜色顺序必须是 RGB, RBG, GRB, GBR, BRG 或 BGR: " + text);
-            options.order = found;
-        } else if (arg == "-t" || arg == "--frame-time") {
-            const auto ms = value(text) ? number(text) : std::nullopt;
-            if (!ms || *ms < 10 || *ms > 300 || *ms % 10 != 0)
-                return fail("每帧时间必须是 10 到 300 之间 10 的倍数 (毫秒): " + text);
-            options.frameTimeMs = static_cast<int>(*ms);
-        } else if (arg == "--timeout") {
-            const auto s = value(text) ? number(text) : std::nullopt;
-            if (!s || *s < 1 || *s > 3600) return fail("--timeout 必须是 1 到 3600 之间的秒数: " + text);
-            options.timeoutSeconds = static_cast<int>(*s);
-        } else if (arg == "--image") {
-            if (!value(options.imagePath) || options.imagePath.empty()) return fail("--image 需要一个文件");
-        } else if (arg == "--dry-run") {
-            options.dryRun = true;
-        } else if (arg == "--wait-port") {
-            options.waitPort = true;
-        } else if (arg == "--list-ports") {
-            options.listPorts = true;
-        } else if (arg == "-q" || arg == "--quiet") {
-            options.quiet = true;
-        } else if (arg == "-h" || arg == "--help") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else {
-            return fail("未知选项: " + arg);
+        } else if (const Refusal refused = readOption(args, i, options)) {
+            return fail(*refused);
         }
     }
     if (options.help || options.version || options.listPorts) return {options, {}};
-    if (options.shows.empty()) return fail("请给出至少一个 LED 文件");
+    if (options.shows.empty()) return fail(std::string(texts::noShowArgument));
     if (options.shows.size() > static_cast<std::size_t>(maxShows)) return fail(texts::tooManyShows());
     return {options, {}};
 }
 
-PreparedShows prepareShows(const SendOptions& options,
-                           const std::function<std::optional<std::vector<std::uint8_t>>(const std::string&)>& read) {
+PreparedShows prepareShows(const SendOptions& options, const std::function<FileRead(const std::string&)>& read) {
     ShowTable table;
     for (const ShowArgument& show : options.shows) {
-        const auto bytes = read(show.path);
-        const auto header = bytes ? readLedHeader(*bytes) : std::nullopt;
+        const FileRead bytes = read(show.path);
+        if (!bytes) return {std::nullopt, show.path + ": " + texts::fileFailure(bytes.failure, bytes.systemText)};
+        const auto header = readLedHeader(*bytes);
         if (!header) return {std::nullopt, show.path + ": " + std::string(texts::wrongFile)};
         // The dialog's presets, kept at its minimum of one.
         const std::int64_t dots = show.dots.value_or(std::max<std::int64_t>(header->headerDots, 1));
@@ -143,10 +162,21 @@ PreparedShows prepareShows(const SendOptions& options,
 
 std::vector<std::string> portListLines(const std::vector<PortDevice>& devices) {
     std::vector<std::string> lines;
-    for (std::size_t i = 0; i < devices.size(); ++i)
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const PortDevice& device = devices[i];
         lines.push_back("COM" + std::to_string(i + 1) + "  " +
-                        (devices[i].path.empty() ? std::string(texts::noDeviceTooltip) : devices[i].description));
+                        (device.path.empty()
+                             ? std::string(texts::noDeviceTooltip)
+                             : device.description + std::string(texts::portFailureTooltip(device.failure))));
+    }
     return lines;
+}
+
+std::string onlyDevice(const std::vector<std::string>& present, std::string& why) {
+    if (present.size() == 1) return present.front();
+    why = std::string(present.empty() ? texts::noPortFound : texts::severalPortsFound);
+    for (const auto& device : present) why += "\n  " + device;
+    return {};
 }
 
 std::vector<std::uint8_t> imageBytes(const MemoryImage& image) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "download/handshake.h"
+#include "platform/file_system.h"
 #include "platform/port_directory.h"
 #include "show/show_table.h"
 
@@ -53,18 +54,23 @@ ParsedArguments parseSendArguments(const std::vector<std::string>& args,
 std::string sendUsage();
 
 // The shows of the arguments in a table, as the window would import them one after another with
-// the numbers typed in its dialog; or the window's message for the first one it would refuse.
+// the numbers typed in its dialog; or, for the first one it would refuse, why the file was not
+// read or the window's message.
 struct PreparedShows {
     std::optional<MemoryImage> image;
     std::string error;
 };
-PreparedShows prepareShows(const SendOptions& options,
-                           const std::function<std::optional<std::vector<std::uint8_t>>(const std::string&)>& read);
+PreparedShows prepareShows(const SendOptions& options, const std::function<FileRead(const std::string&)>& read);
 
 // The controller's memory image as --image writes it: the 38-byte header, then the pixel data.
 std::vector<std::uint8_t> imageBytes(const MemoryImage& image);
 
-// The lines of --list-ports: COMn and the device behind it, or the text for none.
+// The lines of --list-ports: COMn and the device behind it with what opening it would fail with
+// (as the port list's tooltips say it), or the text for none.
 std::vector<std::string> portListLines(const std::vector<PortDevice>& devices);
+
+// The one serial device present, for a command given no --port; "" with the reason in why when
+// there is none or there are several.
+std::string onlyDevice(const std::vector<std::string>& present, std::string& why);
 
 }  // namespace pelmora

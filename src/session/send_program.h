@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/serial_port.h"
 #include "session/send_command.h"
 
@@ -18,16 +19,17 @@ class SendPlatform {
 public:
     virtual ~SendPlatform() = default;
     virtual bool isFile(const std::string& path) = 0;
-    virtual std::optional<std::vector<std::uint8_t>> readFile(const std::string& path) = 0;
+    virtual FileRead readFile(const std::string& path) = 0;
     // "-": standard output.
     virtual bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) = 0;
     // COM1 .. COM16, each with the device behind it or the text for none.
     virtual std::vector<std::string> portList() = 0;
     // The device a --port value ("" for the one present) names now, or "" with the reason in why.
     virtual std::string findPort(const std::string& port, std::string& why) = 0;
-    // The port on that device, opened with the window's open sequence; nullptr when it cannot be.
-    virtual SerialPort* openPort(const std::string& device) = 0;
-    virtual void pause() = 0;  // a short wait before looking for a port again
+    // Opens the port on that device with the window's open sequence, or says why it did not open.
+    virtual PortOpenResult openPort(const std::string& device) = 0;
+    virtual SerialPort& port() = 0;  // the port openPort opened
+    virtual void pause() = 0;        // a short wait before looking for a port again
     virtual std::int64_t nowMs() = 0;
     // Runs the event loop, calling tick now and then, until done() holds.
     virtual void runUntil(const std::function<bool()>& done, const std::function<void()>& tick) = 0;

@@ -19,12 +19,13 @@ void SendRun::start() {
     const auto startByte = handshake_.start();
     lastHeard_ = clock_();
     // Nothing else goes out that the controller did not ask for.
-    if (!port_.write(startByte)) finish(SendStatus::silent, "线路中断: " + std::string(texts::noSuchPort));
+    if (!port_.write(startByte))
+        finish(SendStatus::silent, std::string(texts::lineLost) + std::string(texts::noSuchPort));
 }
 
 void SendRun::check() {
     if (!result_ && clock_() - lastHeard_ > timeoutMs_)
-        finish(SendStatus::silent, "控制器在 " + std::to_string(timeoutMs_ / 1000) + " 秒内没有应答");
+        finish(SendStatus::silent, texts::controllerSilent(static_cast<int>(timeoutMs_ / 1000)));
 }
 
 void SendRun::commEvent(int code) {
@@ -38,7 +39,7 @@ void SendRun::commEvent(int code) {
     if (step.completed) finish(SendStatus::done, std::string(texts::sent));
 }
 
-void SendRun::portLost() { finish(SendStatus::silent, "线路中断: " + std::string(texts::noSuchPort)); }
+void SendRun::portLost() { finish(SendStatus::silent, std::string(texts::lineLost) + std::string(texts::noSuchPort)); }
 
 void SendRun::finish(SendStatus status, std::string message) {
     if (result_) return;

@@ -38,9 +38,9 @@ inline constexpr Rgb lampOff{0, 0, 0};
 inline constexpr Rgb lampOn{255, 0, 0};
 
 // The port button's open sequence on COMn: the controller's line settings, raw bytes, the buffers,
-// then every read returning all that waits and a receive event for each byte. False when the port
-// does not open.
-bool openControllerPort(SerialPort& port, int portNumber);
+// then every read returning all that waits and a receive event for each byte. Says why when the
+// port does not open.
+PortOpenResult openControllerPort(SerialPort& port, int portNumber);
 
 struct Platform {
     MessageBox& messages;

@@ -1,5 +1,6 @@
 #pragma once
-// Every text the tool shows: window captions, control texts, status lines and messages.
+// Every text the tool shows: window captions, control texts, status lines and messages, and
+// those of pelmora-send.
 
 #include <cstdint>
 #include <string>
@@ -7,6 +8,11 @@
 
 #include "show/dialog_value.h"
 #include "show/show_table.h"
+
+namespace pelmora {
+enum class PortFailure;  // platform/serial_port.h
+enum class FileFailure;  // platform/file_system.h
+}  // namespace pelmora
 
 namespace pelmora::texts {
 
@@ -32,6 +38,10 @@ inline constexpr std::string_view noDeviceTooltip = "没有对应的串口设备
 // After a device's name: it is there, but this user may not open it.
 inline constexpr std::string_view notPermittedTooltip =
     " (设备存在,但当前用户无权打开:请把用户加入 dialout 组,然后重新登录)";
+inline constexpr std::string_view missingTooltip = " (设备已不存在)";  // a link whose device has gone
+inline constexpr std::string_view notSerialDeviceTooltip = " (不是串口设备)";
+// After a device's name: what opening it would fail with, where that is known; "" otherwise.
+std::string_view portFailureTooltip(PortFailure failure);
 
 // The parameter dialog.
 inline constexpr std::string_view inputFormTitle = "设置参数";
@@ -75,5 +85,58 @@ inline constexpr std::string_view noShows = "请先导入文件后再发送数�
 inline std::string portNotOpen(int portNumber) {
     return "COM" + std::to_string(portNumber) + "串口没有打开或被占用了, 请换另一个串口或关闭占用该串口的程序。";
 }
+
+// pelmora-send: its usage, its refusals of arguments (each followed by the argument) and its messages.
+inline constexpr std::string_view sendProgram = "pelmora-send";
+inline constexpr std::string_view sendUsage =
+    "用法: pelmora-send [选项] 文件[@点数x帧数]...\n"
+    "把 1 到 5 个 LED 文件按顺序下载到控制器中.\n"
+    "\n"
+    "  -p, --port 串口        COM3, 或设备路径 (/dev/ttyUSB0, \\\\.\\COM12); 不给出时使用唯一的串口设备\n"
+    "  -o, --order 顺序       RGB, RBG, GRB, GBR, BRG 或 BGR (默认 RGB)\n"
+    "  -t, --frame-time 毫秒  每帧时间, 10 到 300, 以 10 为单位 (默认 50)\n"
+    "      --timeout 秒       控制器沉默超过这么多秒时放弃 (默认 5)\n"
+    "      --image 文件       同时把控制器的内存映像写入文件, - 为标准输出\n"
+    "      --dry-run          只生成映像, 不打开串口\n"
+    "      --wait-port        等待串口出现后再打开\n"
+    "      --list-ports       列出 COM1 到 COM16 及其设备\n"
+    "  -q, --quiet            不显示进度\n"
+    "  -h, --help             显示本帮助\n"
+    "      --version          显示版本\n"
+    "\n"
+    "退出状态: 0 控制器已接收全部数据; 1 参数错误或文件被拒绝; 2 串口无法打开;\n"
+    "3 控制器超时无应答或线路中断.\n";
+inline constexpr std::string_view seeHelp = "用 --help 查看用法.";
+inline constexpr std::string_view badFileArgument = "无法识别的文件参数: ";
+inline constexpr std::string_view portNeedsValue = "--port 需要一个串口";
+inline constexpr std::string_view orderNeedsValue = "--order 需要一个颜色顺序";
+inline constexpr std::string_view badOrder = "颜色顺序必须是 RGB, RBG, GRB, GBR, BRG 或 BGR: ";
+inline constexpr std::string_view badFrameTime = "每帧时间必须是 10 到 300 之间 10 的倍数 (毫秒): ";
+inline constexpr std::string_view badTimeout = "--timeout 必须是 1 到 3600 之间的秒数: ";
+inline constexpr std::string_view imageNeedsValue = "--image 需要一个文件";
+inline constexpr std::string_view unknownOption = "未知选项: ";
+inline constexpr std::string_view noShowArgument = "请给出至少一个 LED 文件";
+inline constexpr std::string_view imageNotWritten = "无法写入映像文件";
+inline constexpr std::string_view noPortFound = "没有找到串口设备, 请用 --port 指定";
+inline constexpr std::string_view severalPortsFound = "有多个串口设备, 请用 --port 指定其中一个:";
+inline constexpr std::string_view lineLost = "线路中断: ";  // followed by noSuchPort
+inline std::string chunkProgress(int chunk, int chunks) {
+    return "块 " + std::to_string(chunk) + " / " + std::to_string(chunks);
+}
+inline std::string controllerSilent(int seconds) { return "控制器在 " + std::to_string(seconds) + " 秒内没有应答"; }
+// Why the port did not open: missing is noSuchPort, the window's one message.
+inline constexpr std::string_view portBusy = "该串口被其他程序占用, 请关闭占用该串口的程序";
+inline constexpr std::string_view portNotPermitted = "当前用户无权打开该串口: 请把用户加入 dialout 组, 然后重新登录";
+inline constexpr std::string_view notSerialDevice = "这不是串口设备";
+inline constexpr std::string_view portNotOpened = "无法打开该串口";
+// Why a file was not read.
+inline constexpr std::string_view fileMissing = "文件不存在";
+inline constexpr std::string_view fileNotPermitted = "当前用户无权读取该文件";
+inline constexpr std::string_view notRegularFile = "不是普通文件";
+inline constexpr std::string_view fileTooLarge = "文件太大";
+inline constexpr std::string_view fileNotRead = "读取文件时出错";
+// The text of the kind, with the system's own text in brackets after it when it gave one.
+std::string portFailure(PortFailure failure, const std::string& systemText);
+std::string fileFailure(FileFailure failure, const std::string& systemText);
 
 }  // namespace pelmora::texts

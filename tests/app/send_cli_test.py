@@ -5,17 +5,22 @@
             exit 0, the emulator's image byte-equal to one built here from the files alone,
             and --image writes the same bytes
   silent    a controller that never answers: exit 3 once --timeout has passed
-  missing   a port that does not exist: exit 2
+  missing   a port that does not exist: exit 2 with the port message and the system's words
+  busy      a port another pelmora-send holds: exit 2, saying so
+  notserial /dev/null as the port: exit 2, not a serial device
   capacity  shows beyond the capacity: exit 1 with the window's text, and no port opened
+  unread    an input file that does not exist: exit 1, saying so, and no port opened
   wait      --wait-port: started before the controller is plugged in, done once it is
   dry       --dry-run --image -: the image on standard output, exit 0, no port
   other     --list-ports, --help and a bad argument
 """
 
 import argparse
+import errno
 import os
 import pty
 import random
+import select
 import subprocess
 import sys
 import tempfile
@@ -33,8 +38,12 @@ def check(condition, what):
         print(f"FAIL: {what}")
 
 
+# The system's words in its own language, to compare with Python's.
+ENGLISH = dict(os.environ, LC_ALL="C.UTF-8")
+
+
 def run(send, *args, timeout=60):
-    return subprocess.run([send, *args], capture_output=True, timeout=timeout)
+    return subprocess.run([send, *args], capture_output=True, timeout=timeout, env=ENGLISH)
 
 
 def case_full(send, emulator, folder):
@@ -92,6 +101,45 @@ def case_missing(send, folder):
     result = run(send, "-p", os.path.join(folder, "ttyUSB99"), show["path"])
     check(result.returncode == 2, f"missing: exit {result.returncode}")
     check("不存在该串口,请重新选择." in result.stderr.decode(), "missing: not the port message")
+    check(f"({os.strerror(errno.ENOENT)})" in result.stderr.decode(), f"missing: said {result.stderr.decode()}")
+
+
+def case_busy(send, folder):
+    master, slave = pty.openpty()
+    tty.setraw(slave)
+    rng = random.Random(6)
+    show = builder.make_led_file(os.path.join(folder, "held.led"), 10, 2, 0, rng)
+    device = os.ttyname(slave)
+    # The first waits a minute for a controller that never answers; once its start byte has come,
+    # it holds the port.
+    holder = subprocess.Popen([send, "-p", device, "--timeout", "60", show["path"]], stderr=subprocess.PIPE, env=ENGLISH)
+    try:
+        ready, _, _ = select.select([master], [], [], 30)
+        check(ready and os.read(master, 1) == b"\x41", "busy: the first never opened the port")
+        result = run(send, "-p", device, show["path"])
+    finally:
+        holder.kill()
+        holder.wait()
+        os.close(master)
+        os.close(slave)
+    check(result.returncode == 2, f"busy: exit {result.returncode}: {result.stderr.decode()}")
+    check("该串口被其他程序占用" in result.stderr.decode(), f"busy: said {result.stderr.decode()}")
+
+
+def case_notserial(send, folder):
+    rng = random.Random(7)
+    show = builder.make_led_file(os.path.join(folder, "null.led"), 10, 2, 0, rng)
+    result = run(send, "-p", "/dev/null", show["path"])
+    check(result.returncode == 2, f"notserial: exit {result.returncode}")
+    check(f"/dev/null: 这不是串口设备 ({os.strerror(errno.ENOTTY)})" in result.stderr.decode(),
+          f"notserial: said {result.stderr.decode()}")
+
+
+def case_unread(send, folder):
+    result = run(send, "-p", os.path.join(folder, "never-opened"), os.path.join(folder, "absent.led"))
+    check(result.returncode == 1, f"unread: exit {result.returncode}")
+    check(f"absent.led: 文件不存在 ({os.strerror(errno.ENOENT)})" in result.stderr.decode(),
+          f"unread: said {result.stderr.decode()}")
 
 
 def case_capacity(send, folder):
@@ -154,7 +202,10 @@ def main():
         case_full(args.send, args.emulator, folder)
         case_silent(args.send, folder)
         case_missing(args.send, folder)
+        case_busy(args.send, folder)
+        case_notserial(args.send, folder)
         case_capacity(args.send, folder)
+        case_unread(args.send, folder)
         case_wait(args.send, args.emulator, folder)
         case_dry(args.send, folder)
         case_other(args.send)

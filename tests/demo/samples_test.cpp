@@ -39,7 +39,7 @@ protected:
     static Sample read(const std::string& path) {
         Sample sample;
         auto bytes = readWholeFile(path);
-        EXPECT_TRUE(bytes.has_value()) << path;
+        EXPECT_TRUE(bytes) << path;
         if (bytes) sample.bytes = std::move(*bytes);
         auto header = readLedHeader(sample.bytes);
         EXPECT_TRUE(header.has_value()) << path;

@@ -51,7 +51,7 @@ public:
     void setRawMode(bool raw) override { inner_.setRawMode(raw); }
     void setOutBufferSize(int bytes) override { inner_.setOutBufferSize(bytes); }
     void setInBufferSize(int bytes) override { inner_.setInBufferSize(bytes); }
-    bool open() override { return inner_.open(); }
+    PortOpenResult open() override { return inner_.open(); }
     void setReadLength(int bytes) override { inner_.setReadLength(bytes); }
     void setReceiveThreshold(int bytes) override { inner_.setReceiveThreshold(bytes); }
     void setSendThreshold(int bytes) override { inner_.setSendThreshold(bytes); }

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "as_nobody.h"
 #include "led_builder.h"
 
 namespace pelmora {
@@ -38,30 +38,35 @@ TEST(SerialDevices, TheListOfComEntriesNamesTheDeviceOfEachOrNone) {
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[0].path, (dev.path() / "ttyUSB3").string());
     EXPECT_EQ(entries[0].description, entries[0].path);
-    EXPECT_TRUE(entries[0].permitted);
     EXPECT_EQ(entries[1].path, (dev.path() / "ttyS0").string());
     EXPECT_EQ(entries[2].path, "");
     EXPECT_EQ(entries[3].path, "");
 }
 
-// A device the user may not read and write (outside the dialout group) is listed, marked so.
-TEST(SerialDevices, ADeviceThisUserMayNotOpenIsThereButNotPermitted) {
+// Each device is listed, with what opening it would fail with where that shows without opening it:
+// a link whose device has gone, a device this user may not read and write (outside the dialout
+// group), no character device at all.
+TEST(SerialDevices, EachDeviceSaysWhatOpeningItWouldFailWith) {
     testing::TempDir dev;
-    const auto path = dev.write("ttyUSB0", {});
+    std::filesystem::create_symlink("/dev/null", dev.path() / "ttyUSB0");  // a character device
+    std::filesystem::create_symlink(dev.path() / "gone", dev.path() / "ttyUSB1");
+    dev.write("ttyUSB2", {});
+    const auto locked = dev.write("ttyUSB3", {});
     ASSERT_EQ(::chmod(dev.path().c_str(), 0755), 0);
-    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
-    EXPECT_TRUE(PosixPortDirectory(dev.path().string()).device(1).permitted);  // its owner may
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to look at the device as another user";
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (::setuid(65534) != 0) ::_exit(2);
-        const PortDevice seen = PosixPortDirectory(dev.path().string()).device(1);
-        ::_exit(seen.path == path && !seen.permitted ? 0 : 1);
+    ASSERT_EQ(::chmod(locked.c_str(), 0600), 0);
+    const PosixPortDirectory directory(dev.path().string());
+    const std::vector<PortFailure> expected = {PortFailure::none, PortFailure::missing, PortFailure::notSerialDevice};
+    const auto devices = directory.devices(3);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(devices[i].failure, expected[i]) << devices[i].path;
+        EXPECT_EQ(directory.device(static_cast<int>(i) + 1).failure, expected[i]) << devices[i].path;
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(directory.device(4).failure, PortFailure::notSerialDevice);  // its owner may open it
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to look at the device as another user";
+    EXPECT_TRUE(testing::holdsForAnotherUser([&] {
+        const PortDevice seen = directory.device(4);
+        return seen.path == locked && seen.failure == PortFailure::notPermitted;
+    }));
 }
 
 TEST(SerialDevices, AMissingFolderHasNoDevices) {

@@ -2,13 +2,17 @@
 // plays the controller; the port opens the slave side through a device folder of symlinks.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <set>
 
+#include "as_nobody.h"
 #include "event_loop.h"
 #include "led_builder.h"
 #include "platform/posix/posix_port_directory.h"
@@ -264,36 +268,86 @@ TEST_F(SerialPty, ClosedPortNeitherReadsNorWrites) {
     ASSERT_TRUE(runUntil([&] { return !listener.codes.empty(); }));
 }
 
-TEST_F(SerialPty, OpenFailsForPortZeroAMissingNumberAVanishedDeviceOrBadSettings) {
-    EXPECT_FALSE(openLikeThePortButton(port, 0));
-    EXPECT_FALSE(openLikeThePortButton(port, 2));  // one device only
+// Each open that fails says why, with the system's own words where it gave some.
+struct FailedOpen {
+    const char* name;
+    const char* linkTarget;  // what ttyUSB1 (COM2) leads to: "" no link, "=file" a plain file of the folder
+    int number;
+    PortFailure failure;
+    int systemError;  // the errno whose text comes with it; 0 none
+};
+
+std::ostream& operator<<(std::ostream& out, const FailedOpen& c) { return out << c.name; }
+
+class FailedOpenOnAPty : public SerialPty, public ::testing::WithParamInterface<FailedOpen> {};
+
+TEST_P(FailedOpenOnAPty, SaysWhyAndLeavesThePortClosed) {
+    const FailedOpen& c = GetParam();
+    const std::string target = c.linkTarget;
+    if (target == "=file")
+        std::filesystem::create_symlink(folder.write("plain", {1, 2, 3}), folder.path() / "ttyUSB1");
+    else if (!target.empty())
+        std::filesystem::create_symlink(target, folder.path() / "ttyUSB1");
+    port.setPortNumber(c.number);
+    port.setSettings(controllerLine);
+    const PortOpenResult result = port.open();
+    EXPECT_EQ(result.failure, c.failure);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.systemText, c.systemError ? std::strerror(c.systemError) : "");
     EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(openLikeThePortButton(port, 1));  // the folder's one pty does open
+}
 
-    // A link whose device has gone.
-    std::filesystem::create_symlink(folder.path() / "nothing-here", folder.path() / "ttyUSB1");
-    EXPECT_FALSE(openLikeThePortButton(port, 2));
+INSTANTIATE_TEST_SUITE_P(Failures, FailedOpenOnAPty,
+                         ::testing::Values(FailedOpen{"PortZero", "", 0, PortFailure::missing, 0},
+                                           FailedOpen{"NoDeviceForTheNumber", "", 2, PortFailure::missing, 0},
+                                           FailedOpen{"ALinkWhoseDeviceHasGone", "/nonexistent/ttyUSB1", 2,
+                                                      PortFailure::missing, ENOENT},
+                                           FailedOpen{"DevNull", "/dev/null", 2, PortFailure::notSerialDevice, ENOTTY},
+                                           FailedOpen{"APlainFile", "=file", 2, PortFailure::notSerialDevice, ENOTTY}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(SerialPty, OpenFailsForBadSettingsOrAMissingFolder) {
     port.setPortNumber(1);
     port.setSettings({115200, 9, LineSettings::Parity::none, LineSettings::StopBits::one});
-    EXPECT_FALSE(port.open());
+    EXPECT_EQ(port.open().failure, PortFailure::other);
     EXPECT_FALSE(port.isOpen());
 
     const PosixPortDirectory noFolder{(folder.path() / "no-such-folder").string()};
     QtSerialPort elsewhere{noFolder};
-    EXPECT_FALSE(openLikeThePortButton(elsewhere, 1));
-
-    EXPECT_TRUE(openLikeThePortButton(port, 1));  // the folder's one device does open
+    elsewhere.setPortNumber(1);
+    EXPECT_EQ(elsewhere.open().failure, PortFailure::missing);
 }
 
-TEST_F(SerialPty, PortHeldByAnotherIsRefusedUntilReleased) {
+// Both opens go through the same name: as root, another name of the same pty would open again.
+TEST_F(SerialPty, PortHeldByAnotherIsRefusedAsBusyUntilReleased) {
     ASSERT_TRUE(openLikeThePortButton(port, 1));
     QtSerialPort second{devices};
-    EXPECT_FALSE(openLikeThePortButton(second, 1));
+    second.setPortNumber(1);
+    second.setSettings(controllerLine);
+    const PortOpenResult refused = second.open();
+    EXPECT_EQ(refused.failure, PortFailure::busy);
+    EXPECT_EQ(refused.systemText, "");  // Qt's text for its lock file would speak of permission
     EXPECT_FALSE(second.isOpen());
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(port.open().failure, PortFailure::busy);  // already open here
     EXPECT_TRUE(port.isOpen());
 
     port.close();
     EXPECT_TRUE(openLikeThePortButton(second, 1));
+}
+
+// A pty nobody may read or write (root opens it all the same, so it is opened as nobody).
+TEST_F(SerialPty, APortThisUserMayNotOpenIsNotPermitted) {
+    ASSERT_EQ(::chmod(pty.slavePath().c_str(), 0), 0);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+    port.setPortNumber(1);
+    port.setSettings(controllerLine);
+    EXPECT_TRUE(testing::holdsForAnotherUser([&] {
+        const PortOpenResult result = port.open();
+        return result.failure == PortFailure::notPermitted && result.systemText == std::strerror(EACCES);
+    }));
+    EXPECT_FALSE(port.isOpen());
 }
 
 TEST_F(SerialPty, PulledOutMidTransferClosesThePortAndSaysSoOnce) {

@@ -73,10 +73,14 @@ TEST_F(PortControlTest, ASecondClickClosesItEvenMidDownload) {
 
 TEST_F(PortControlTest, EveryFailureGivesTheOneMessageAndLeavesThePortClosed) {
     port.opens = false;
-    toggle();  // missing or busy
+    for (const PortFailure kind : {PortFailure::missing, PortFailure::busy, PortFailure::notPermitted,
+                                   PortFailure::notSerialDevice, PortFailure::other}) {
+        port.failsWith = kind;
+        toggle();
+    }
     session.typePortText();
     toggle();  // typed text names no port, whatever it reads like
-    ASSERT_EQ(messages.shown.size(), 2u);
+    ASSERT_EQ(messages.shown.size(), 6u);
     for (const auto& m : messages.shown) {
         EXPECT_EQ(m.title, "出错了!");
         EXPECT_EQ(m.text, "不存在该串口,请重新选择.");
@@ -86,13 +90,23 @@ TEST_F(PortControlTest, EveryFailureGivesTheOneMessageAndLeavesThePortClosed) {
     EXPECT_EQ(view.lamp, (Rgb{0, 0, 0}));
     EXPECT_EQ(view.portButton, "打开串口");
     EXPECT_TRUE(view.portListEnabled);
-    EXPECT_EQ(std::count(port.calls.begin(), port.calls.end(), "open"), 1);  // typed text never reaches open
+    EXPECT_EQ(std::count(port.calls.begin(), port.calls.end(), "open"), 5);  // typed text never reaches open
     // An entry chosen from the list again names a port again.
     port.opens = true;
     session.choosePort(1);
     toggle();
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(port.portNumber, 2);
+}
+
+// pelmora-send names the kind; the sequence stops at the open that failed.
+TEST_F(PortControlTest, TheOpenSequencePassesOnWhyThePortDidNotOpen) {
+    port.opens = false;
+    port.failsWith = PortFailure::notPermitted;
+    const PortOpenResult opened = openControllerPort(port, 3);
+    EXPECT_EQ(opened.failure, PortFailure::notPermitted);
+    EXPECT_EQ(opened.systemText, "fake port");
+    EXPECT_EQ(port.calls.back(), "open");
 }
 
 TEST_F(PortControlTest, APortThatVanishesIsClosedAndReportedOnce) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "expected_image.h"
 #include "led_builder.h"
+#include "session/texts.h"
 
 namespace pelmora {
 namespace {
@@ -79,11 +81,15 @@ TEST(SendArguments, BadArgumentsAreRefusedWithAReason) {
     EXPECT_EQ(parse({"a", "b", "c", "d", "e", "f"}).error, "最多只能5个文件");
 }
 
+// Files by name; any other is missing, or fails as `unreadable` says.
 struct Files {
     std::map<std::string, Bytes> content;
-    std::optional<Bytes> operator()(const std::string& path) const {
-        const auto found = content.find(path);
-        return found == content.end() ? std::nullopt : std::optional<Bytes>(found->second);
+    std::map<std::string, FileFailure> unreadable;
+    FileRead operator()(const std::string& path) const {
+        if (const auto found = content.find(path); found != content.end())
+            return {found->second, FileFailure::none, ""};
+        const auto failed = unreadable.find(path);
+        return {{}, failed == unreadable.end() ? FileFailure::missing : failed->second, "said " + path};
     }
 };
 
@@ -112,16 +118,64 @@ TEST(PrepareShows, RefusesWhatTheWindowRefusesWithItsText) {
     files.content["big.led"] = testing::makeLedFile({.dots = 1000, .frames = 21, .sectorsMinusOne = 5});
     files.content["small.led"] = testing::makeLedFile({.dots = 10, .frames = 2});
     files.content["wrong.led"] = Bytes(10, 0);
+    files.unreadable["locked.led"] = FileFailure::notPermitted;
+    files.unreadable["folder.led"] = FileFailure::notRegularFile;
+    files.unreadable["huge.led"] = FileFailure::tooLarge;
+    files.unreadable["broken.led"] = FileFailure::readError;
     const std::vector<std::pair<ShowArgument, std::string>> cases = {
         {{"big.led", {}, {}}, "big.led: 文件长度超出了控制器的容量."},
         {{"small.led", 10, 3}, "small.led: 点数或帧数超出了文件中的数据,请重新输入."},
         {{"wrong.led", {}, {}}, "wrong.led: 你没有打开任何文件或找开了错误的文件!"},
-        {{"missing.led", {}, {}}, "missing.led: 你没有打开任何文件或找开了错误的文件!"},
+        // A file that is not read says why, with the system's own words.
+        {{"missing.led", {}, {}}, "missing.led: 文件不存在 (said missing.led)"},
+        {{"locked.led", {}, {}}, "locked.led: 当前用户无权读取该文件 (said locked.led)"},
+        {{"folder.led", {}, {}}, "folder.led: 不是普通文件 (said folder.led)"},
+        {{"huge.led", {}, {}}, "huge.led: 文件太大 (said huge.led)"},
+        {{"broken.led", {}, {}}, "broken.led: 读取文件时出错 (said broken.led)"},
     };
     for (const auto& [show, text] : cases) {
         const auto prepared = prepareShows(optionsFor({show}), std::ref(files));
         EXPECT_FALSE(prepared.image) << show.path;
         EXPECT_EQ(prepared.error, text);
+    }
+}
+
+// Why the port did not open, by kind; the system's words follow in brackets when it gave some.
+TEST(SendMessages, ThePortFailureSaysItsKind) {
+    const std::vector<std::tuple<PortFailure, std::string, std::string>> cases = {
+        {PortFailure::missing, "No such file or directory", "不存在该串口,请重新选择. (No such file or directory)"},
+        {PortFailure::busy, "", "该串口被其他程序占用, 请关闭占用该串口的程序"},
+        {PortFailure::notPermitted, "Permission denied",
+         "当前用户无权打开该串口: 请把用户加入 dialout 组, 然后重新登录 (Permission denied)"},
+        {PortFailure::notSerialDevice, "x", "这不是串口设备 (x)"},
+        {PortFailure::other, "", "无法打开该串口"},
+    };
+    for (const auto& [kind, systemText, message] : cases)
+        EXPECT_EQ(texts::portFailure(kind, systemText), message) << static_cast<int>(kind);
+}
+
+// --list-ports says of each device what the port list's tooltip says.
+TEST(SendMessages, ThePortListNamesEachDeviceAndWhatOpeningItWouldFailWith) {
+    const std::vector<PortDevice> devices = {{"/dev/ttyUSB0", "/dev/ttyUSB0", PortFailure::none},
+                                             {"/dev/ttyUSB1", "/dev/ttyUSB1", PortFailure::notPermitted},
+                                             {}};
+    EXPECT_EQ(portListLines(devices),
+              (std::vector<std::string>{
+                  "COM1  /dev/ttyUSB0",
+                  "COM2  /dev/ttyUSB1 (设备存在,但当前用户无权打开:请把用户加入 dialout 组,然后重新登录)",
+                  "COM3  没有对应的串口设备"}));
+}
+
+TEST(SendMessages, WithoutPortTheOneDevicePresentIsTakenAndOtherwiseTheyAreListed) {
+    const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> cases = {
+        {{"/dev/ttyUSB0"}, "/dev/ttyUSB0", ""},
+        {{}, "", "没有找到串口设备, 请用 --port 指定"},
+        {{"/dev/ttyUSB0", "/dev/ttyS0"}, "", "有多个串口设备, 请用 --port 指定其中一个:\n  /dev/ttyUSB0\n  /dev/ttyS0"},
+    };
+    for (const auto& [present, device, why] : cases) {
+        std::string said;
+        EXPECT_EQ(onlyDevice(present, said), device);
+        EXPECT_EQ(said, why);
     }
 }
 

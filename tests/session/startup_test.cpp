@@ -44,19 +44,23 @@ TEST_F(SessionTest, TheShopLinkOpensThePageOnceAndChangesNothingElse) {
 }
 
 TEST_F(SessionTest, ThePortListTellsWhereEachEntryLeads) {
-    ports.listed = {{"/dev/ttyUSB3", "/dev/ttyUSB3", true},
-                    {"/dev/ttyS0", "/dev/ttyS0", true},
-                    {"/dev/ttyACM0", "/dev/ttyACM0", false}};
+    ports.listed = {{"/dev/ttyUSB3", "/dev/ttyUSB3", PortFailure::none},
+                    {"/dev/ttyS0", "/dev/ttyS0", PortFailure::busy},  // not known without opening
+                    {"/dev/ttyACM0", "/dev/ttyACM0", PortFailure::notPermitted},
+                    {"/dev/ttyUSB0", "/dev/ttyUSB0", PortFailure::missing},
+                    {"/dev/ttyUSB1", "/dev/ttyUSB1", PortFailure::notSerialDevice}};
     session.portListOpening();
     ASSERT_EQ(view.portTooltips.size(), 16u);
     EXPECT_EQ(view.portTooltips[0], "/dev/ttyUSB3");
     EXPECT_EQ(view.portTooltips[1], "/dev/ttyS0");
     EXPECT_EQ(view.portTooltips[2], "/dev/ttyACM0 (设备存在,但当前用户无权打开:请把用户加入 dialout 组,然后重新登录)");
-    EXPECT_EQ(view.portTooltips[3], "没有对应的串口设备");
+    EXPECT_EQ(view.portTooltips[3], "/dev/ttyUSB0 (设备已不存在)");
+    EXPECT_EQ(view.portTooltips[4], "/dev/ttyUSB1 (不是串口设备)");
+    EXPECT_EQ(view.portTooltips[5], "没有对应的串口设备");
     EXPECT_EQ(view.portTooltips[15], "没有对应的串口设备");
     // The box itself tells where its chosen entry leads; typed text leads nowhere.
     EXPECT_EQ(view.portBoxTooltip, "/dev/ttyUSB3");
-    session.choosePort(3);
+    session.choosePort(5);
     EXPECT_EQ(view.portBoxTooltip, "没有对应的串口设备");
     session.typePortText();
     EXPECT_EQ(view.portBoxTooltip, "");

@@ -71,10 +71,10 @@ public:
     void setRawMode(bool raw) override { calls.push_back(raw ? "raw" : "text"); }
     void setOutBufferSize(int bytes) override { calls.push_back("out " + std::to_string(bytes)); }
     void setInBufferSize(int bytes) override { calls.push_back("in " + std::to_string(bytes)); }
-    bool open() override {
+    PortOpenResult open() override {
         calls.push_back("open");
         open_ = opens;
-        return open_;
+        return open_ ? PortOpenResult{} : PortOpenResult{failsWith, "fake port"};
     }
     void setReadLength(int bytes) override { calls.push_back("read length " + std::to_string(bytes)); }
     void setReceiveThreshold(int bytes) override { calls.push_back("rthreshold " + std::to_string(bytes)); }
@@ -105,7 +105,8 @@ public:
     }
 
     Listener* listener = nullptr;
-    bool opens = true;  // whether open() succeeds
+    bool opens = true;                             // whether open() succeeds
+    PortFailure failsWith = PortFailure::missing;  // and why not
     int portNumber = 0;
     LineSettings settings;
     std::vector<std::string> calls;

@@ -17,17 +17,31 @@ TEST(Win32ReadWholeFile, ReadsARegularFileWholeWhateverItsName) {
     led.dots = 100;
     led.frames = 3;
     const Bytes content = testing::makeLedFile(led);
-    EXPECT_EQ(readWholeFile(dir.write("a.led", content)), content);
-    EXPECT_EQ(readWholeFile(dir.write("彩虹_渐变.led", content)), content);
-    EXPECT_EQ(readWholeFile(dir.write("empty.led", {})), Bytes{});
+    EXPECT_EQ(readWholeFile(dir.write("a.led", content)).content(), content);
+    EXPECT_EQ(readWholeFile(dir.write("彩虹_渐变.led", content)).content(), content);
+    EXPECT_EQ(readWholeFile(dir.write("empty.led", {})).content(), Bytes{});
 }
 
-TEST(Win32ReadWholeFile, RefusesWhatIsNotARegularFile) {
+// What is not read, and why, with the system's own words where it gave some.
+TEST(Win32ReadWholeFile, SaysWhyItRefusesAFile) {
     testing::TempDir dir;
-    EXPECT_FALSE(readWholeFile(testing::utf8Of(dir.path() / "missing.led")));
-    EXPECT_FALSE(readWholeFile(testing::utf8Of(dir.path())));  // a folder
-    EXPECT_FALSE(readWholeFile("NUL"));                        // a device
-    EXPECT_FALSE(readWholeFile(""));
+    const struct {
+        std::string path;
+        FileFailure failure;
+        bool systemText;
+    } cases[] = {
+        {testing::utf8Of(dir.path() / "missing.led"), FileFailure::missing, true},
+        {testing::utf8Of(dir.path() / "no-folder" / "missing.led"), FileFailure::missing, true},
+        {testing::utf8Of(dir.path()), FileFailure::notRegularFile, false},  // a folder
+        {"NUL", FileFailure::notRegularFile, false},                        // a device
+        {"", FileFailure::missing, false},
+    };
+    for (const auto& c : cases) {
+        const FileRead read = readWholeFile(c.path);
+        EXPECT_FALSE(read) << c.path;
+        EXPECT_EQ(read.failure, c.failure) << c.path;
+        EXPECT_EQ(read.systemText.empty(), !c.systemText) << c.path << ": " << read.systemText;
+    }
 }
 
 TEST(Win32ProgramFolder, IsTheFolderOfTheRunningProgram) {

@@ -35,7 +35,7 @@ TEST(DescribeComPorts, NamesEachPortByItsFriendlyNameElseItsRegistryEntryElseIts
     EXPECT_EQ(devices[1].path, "");  // COM2: nothing behind it
     EXPECT_EQ(devices[2].path, "\\\\.\\COM3");
     EXPECT_EQ(devices[2].description, "USB-SERIAL CH340 (COM3)");
-    for (const auto& device : devices) EXPECT_TRUE(device.permitted);
+    for (const auto& device : devices) EXPECT_EQ(device.failure, PortFailure::none);  // only opening tells
     EXPECT_EQ(devices[3].path, "\\\\.\\COM4");  // a DOS name alone, entered in no registry
     EXPECT_EQ(devices[3].description, "\\Device\\VCP0 (COM4)");
     for (int n = 5; n <= 16; ++n) EXPECT_EQ(devices[static_cast<std::size_t>(n - 1)].path, "") << n;

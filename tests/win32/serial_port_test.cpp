@@ -47,15 +47,42 @@ TEST(MakeLineControl, SetsTheLineBinaryWithoutFlowControlAndDtrRtsRaised) {
     }
 }
 
-TEST(Win32SerialPort, OpenFailsForPortZeroANumberWithoutADeviceAndImpossibleSettings) {
+// The Win32 errors of opening a COM port, by kind: a port another program holds is refused as
+// access denied on Windows.
+TEST(PortFailureOfError, NamesTheKindWithTheSystemsText) {
+    const std::vector<std::pair<DWORD, PortFailure>> cases = {
+        {ERROR_FILE_NOT_FOUND, PortFailure::missing}, {ERROR_PATH_NOT_FOUND, PortFailure::missing},
+        {ERROR_ACCESS_DENIED, PortFailure::busy},     {ERROR_SHARING_VIOLATION, PortFailure::busy},
+        {ERROR_GEN_FAILURE, PortFailure::other},
+    };
+    for (const auto& [error, failure] : cases) {
+        const PortOpenResult result = portFailureOfError(error);
+        EXPECT_EQ(result.failure, failure) << error;
+        EXPECT_FALSE(result.systemText.empty()) << error;
+        EXPECT_NE(result.systemText.back(), '\n') << error;
+    }
+    EXPECT_TRUE(portFailureOfError(ERROR_SUCCESS));
+}
+
+TEST(Win32SerialPort, OpenSaysWhyItFailsAndLeavesThePortClosed) {
     Win32SerialPort port;
     port.setSettings({115200, 8, P::none, S::one});
     port.setPortNumber(0);
-    EXPECT_FALSE(port.open());
+    EXPECT_EQ(port.open().failure, PortFailure::missing);
     port.setPortNumber(250);  // nothing links COM250 in the test prefix
-    EXPECT_FALSE(port.open());
+    const PortOpenResult missing = port.open();
+    EXPECT_EQ(missing.failure, PortFailure::missing);
+    EXPECT_FALSE(missing.systemText.empty());
+    {
+        // Another of the tool's programs holds COM250: its claim is there.
+        HANDLE claim = ::CreateMutexW(nullptr, FALSE, L"Local\\pelmora-serial-COM250");
+        ASSERT_NE(claim, nullptr);
+        EXPECT_EQ(port.open().failure, PortFailure::busy);
+        ::CloseHandle(claim);
+    }
+    EXPECT_EQ(port.open().failure, PortFailure::missing);  // and is gone again
     port.setSettings({115200, 9, P::none, S::one});
-    EXPECT_FALSE(port.open());
+    EXPECT_EQ(port.open().failure, PortFailure::other);
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(port.write(std::vector<std::uint8_t>{0x41}));
     EXPECT_TRUE(port.readAll().empty());

@@ -102,13 +102,29 @@ TEST_F(WineSerial, DownloadsAFullTableThroughTheComPort) {
     EXPECT_FALSE(port.isOpen());
 }
 
-TEST_F(WineSerial, AMissingPortGivesThePortMessage) {
+// Whatever the kind, the window has its one message; the port itself names the kind.
+struct Refused {
+    const char* name;
+    PortFailure failure;
+};
+
+class WineSerialRefused : public WineSerial, public ::testing::WithParamInterface<Refused> {};
+
+TEST_P(WineSerialRefused, GivesThePortMessageAndThePortSaysWhy) {
     session.togglePort();
     EXPECT_FALSE(port.isOpen());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "出错了!");
     EXPECT_EQ(messages.shown[0].text, "不存在该串口,请重新选择.");
+    const PortOpenResult opened = openControllerPort(port, comNumber());
+    EXPECT_EQ(opened.failure, GetParam().failure);
+    EXPECT_FALSE(opened.systemText.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, WineSerialRefused,
+                         ::testing::Values(Refused{"AMissingPort", PortFailure::missing},
+                                           Refused{"NoSerialDevice", PortFailure::notSerialDevice}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Windows itself refuses a second open of a COM port; Wine does not, so here the port is held by
 // another of the tool's programs, which the port's own claim keeps out.
@@ -121,6 +137,7 @@ TEST_F(WineSerial, APortHeldByAnotherGivesThePortMessageUntilItIsReleased) {
     EXPECT_FALSE(port.isOpen());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "不存在该串口,请重新选择.");
+    EXPECT_EQ(openControllerPort(port, comNumber()).failure, PortFailure::busy);
 
     other.close();
     session.togglePort();
@@ -161,7 +178,7 @@ public:
     void setRawMode(bool raw) override { port_.setRawMode(raw); }
     void setOutBufferSize(int bytes) override { port_.setOutBufferSize(bytes); }
     void setInBufferSize(int bytes) override { port_.setInBufferSize(bytes); }
-    bool open() override { return port_.open(); }
+    PortOpenResult open() override { return port_.open(); }
     void setReadLength(int bytes) override { port_.setReadLength(bytes); }
     void setReceiveThreshold(int bytes) override { port_.setReceiveThreshold(bytes); }
     void setSendThreshold(int bytes) override { port_.setSendThreshold(bytes); }

@@ -7,7 +7,8 @@ this script playing a faulty one), and runs one test of the Windows test program
 
   full     the emulator; a full table is downloaded and the emulator's image is compared byte for
            byte with the one the test program built from the LED files alone
-  missing  no link at all
+  missing  no link at all; pelmora-send.exe on it too
+  notserial a link to /dev/null
   busy     a pty nobody answers on; the test program holds the port itself first
   lost     a controller that goes away in the middle of a chunk
   flood    a controller that sends bytes without end
@@ -135,7 +136,23 @@ def case_full(args):
 
 def case_missing(args):
     link(args.prefix, 8, None)
-    return passed(run_test(args, "WineSerial.AMissingPortGivesThePortMessage", 8), "missing")
+    ok = passed(run_test(args, "Kinds/WineSerialRefused.GivesThePortMessageAndThePortSaysWhy/AMissingPort", 8),
+                "missing")
+    rng = random.Random(13)
+    show = builder.make_led_file(os.path.join(args.work, "nowhere.led"), 10, 2, 0, rng)
+    sent = subprocess.run([args.wine_run, args.prefix, args.send, "-p", "COM8", windows_path(show["path"])],
+                          capture_output=True, timeout=300)
+    said = sent.stderr.decode(errors="replace")
+    if sent.returncode != 2 or "COM8: 不存在该串口,请重新选择. (" not in said:
+        print(f"--- missing: pelmora-send.exe exit {sent.returncode}: {said}")
+        ok = False
+    return ok
+
+
+def case_notserial(args):
+    link(args.prefix, 13, "/dev/null")
+    return passed(run_test(args, "Kinds/WineSerialRefused.GivesThePortMessageAndThePortSaysWhy/NoSerialDevice", 13),
+                  "notserial")
 
 
 def case_busy(args):
@@ -267,13 +284,13 @@ def main():
     parser.add_argument("--emulator", required=True)
     parser.add_argument("--work", required=True)
     parser.add_argument("--send", required=True, help="pelmora-send.exe")
-    parser.add_argument("cases", nargs="*", default=["full", "missing", "busy", "lost", "flood", "send"])
+    parser.add_argument("cases", nargs="*", default=["full", "missing", "notserial", "busy", "lost", "flood", "send"])
     args = parser.parse_args()
     os.makedirs(args.work, exist_ok=True)
     # The prefix is made on first use; its dosdevices folder must be there before any link.
     subprocess.run([args.wine_run, args.prefix, args.exe, "--gtest_list_tests"], capture_output=True, check=True)
-    cases = {"full": case_full, "missing": case_missing, "busy": case_busy, "lost": case_lost, "flood": case_flood,
-             "send": case_send}
+    cases = {"full": case_full, "missing": case_missing, "notserial": case_notserial, "busy": case_busy,
+             "lost": case_lost, "flood": case_flood, "send": case_send}
     failed = []
     for name in args.cases:
         started = time.monotonic()
@@ -285,7 +302,7 @@ def main():
         print(f"{name}: {'ok' if ok else 'FAILED'} ({time.monotonic() - started:.1f} s)")
         if not ok:
             failed.append(name)
-    for number in (COM, 8, 9, 10, 11, 12):
+    for number in (COM, 8, 9, 10, 11, 12, 13):
         link(args.prefix, number, None)
     return 1 if failed else 0
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <limits>
+#include <system_error>
 
 namespace pelmora {
 
@@ -30,29 +31,55 @@ private:
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
+namespace {
+
+FileRead failed(FileFailure failure, int error = 0) {
+    return {{}, failure, error != 0 ? std::generic_category().message(error) : std::string()};
+}
+
+FileFailure openFailureOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return FileFailure::missing;
+        case EACCES:
+        case EPERM:
+            return FileFailure::notPermitted;
+        default:
+            return FileFailure::readError;
+    }
+}
+
+}  // namespace
+
+FileRead readWholeFile(const std::string& path) {
     // O_NONBLOCK so that a FIFO without a writer cannot hold the open; such files are refused below.
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (file.get() < 0) return std::nullopt;
+    if (file.get() < 0) {
+        const int error = errno;
+        return failed(openFailureOf(error), error);
+    }
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    if (info.st_size < 0 || info.st_size > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+    if (::fstat(file.get(), &info) != 0) return failed(FileFailure::readError, errno);
+    if (!S_ISREG(info.st_mode)) return failed(FileFailure::notRegularFile);
+    if (info.st_size < 0 || info.st_size > std::numeric_limits<std::int32_t>::max())
+        return failed(FileFailure::tooLarge);
 
     // Allocated once at the file's length and filled through a small buffer: sizing the vector
     // up front would first write zeros over all of it, which made a 64 MiB import take 1.4 times
     // as long as the read itself.
     const auto length = static_cast<std::size_t>(info.st_size);
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(length);
+    FileRead read;
+    read.bytes.reserve(length);
     std::array<std::uint8_t, 64 * 1024> buffer;
-    while (bytes.size() < length) {
-        const ssize_t got = ::read(file.get(), buffer.data(), std::min(buffer.size(), length - bytes.size()));
+    while (read.bytes.size() < length) {
+        const ssize_t got = ::read(file.get(), buffer.data(), std::min(buffer.size(), length - read.bytes.size()));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return std::nullopt;
+        if (got < 0) return failed(FileFailure::readError, errno);
         if (got == 0) break;  // the file shrank while we read it
-        bytes.insert(bytes.end(), buffer.begin(), buffer.begin() + got);
+        read.bytes.insert(read.bytes.end(), buffer.begin(), buffer.begin() + got);
     }
-    return bytes;
+    return read;
 }
 
 std::string programFolder() {

@@ -1,12 +1,11 @@
 #include "platform/posix/posix_port_directory.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <filesystem>
 #include <string_view>
+
+#include "platform/posix/device_check.h"
 
 namespace pelmora {
 
@@ -44,10 +43,10 @@ std::vector<std::string> listSerialDevices(const std::string& folder) {
 }
 
 namespace {
+// Devices that will not open are listed all the same, with what opening them would fail with.
 PortDevice describe(std::string path) {
-    // Only a device this user may read and write can be opened; the others are there all the same.
-    const bool permitted = ::access(path.c_str(), R_OK | W_OK) == 0 || (errno != EACCES && errno != EPERM);
-    return {path, path, permitted};
+    const PortFailure failure = deviceFailureWithoutOpening(path);
+    return {path, path, failure};
 }
 }  // namespace
 

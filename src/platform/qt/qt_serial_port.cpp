@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 
+#include "platform/posix/device_check.h"
 #include "platform/posix/low_latency.h"
 
 #ifdef Q_OS_UNIX
@@ -85,12 +86,13 @@ void QtSerialPort::setInBufferSize(int bytes) { port_.setReadBufferSize(bytes > 
 
 QString QtSerialPort::devicePath() const { return QString::fromStdString(ports_.device(portNumber_).path); }
 
-bool QtSerialPort::open() {
-    if (port_.isOpen()) return false;
+PortOpenResult QtSerialPort::open() {
+    if (port_.isOpen()) return {PortFailure::busy, {}};  // held by this very port
     const QString device = devicePath();
-    if (device.isEmpty()) return false;  // port 0, or no device for this number
-    // Qt would open a line of 4 or 9 data bits with whatever the driver had: no line has those.
-    if (settings_.dataBits < 5 || settings_.dataBits > 8) return false;
+    if (device.isEmpty()) return {PortFailure::missing, {}};  // port 0, or no device for this number
+    // Qt would open a line of 4 or 9 data bits with whatever the driver had: no line has those,
+    // nor a baud rate below 1. Refused before the device is touched.
+    if (settings_.dataBits < 5 || settings_.dataBits > 8 || settings_.baudRate < 1) return {PortFailure::other, {}};
     port_.setPortName(device);
     port_.setBaudRate(settings_.baudRate);
     port_.setParity(qtParity(settings_.parity));
@@ -100,14 +102,27 @@ bool QtSerialPort::open() {
     // touched: they stay as the driver has them when the port is opened.
     port_.setFlowControl(QSerialPort::NoFlowControl);
     lostPending_ = false;
-    // Fails for a device that does not exist and for one another program holds: Qt keeps a lock
-    // file per device name and refuses a second open through the same name.
-    if (!port_.open(QIODevice::ReadWrite)) return false;
+    if (!port_.open(QIODevice::ReadWrite)) return whyNotOpened(device);
     port_.clearError();
 #ifdef Q_OS_LINUX
     (void)requestLowLatency(static_cast<int>(port_.handle()));
 #endif
-    return true;
+    return {};
+}
+
+// Qt keeps no errno and folds several causes into one error: a device another program holds, one
+// this user may not open and a lock file of another open through the same name are all a
+// PermissionError. So the device is asked once more, without Qt. When that open succeeds on a
+// terminal, what stopped Qt was its lock file: another open holds the port by this name (Qt's
+// text for that speaks of permission, so none is passed on).
+PortOpenResult QtSerialPort::whyNotOpened(const QString& device) {
+    const QSerialPort::SerialPortError error = port_.error();
+    const std::string qtText = port_.errorString().toStdString();
+    port_.clearError();
+    PortOpenResult probed = probeSerialDevice(device.toStdString());
+    if (!probed) return probed;
+    if (error == QSerialPort::PermissionError) return {PortFailure::busy, {}};
+    return {PortFailure::other, qtText};
 }
 
 void QtSerialPort::setReadLength(int bytes) { readLength_ = bytes > 0 ? bytes : 0; }

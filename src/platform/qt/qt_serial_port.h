@@ -25,7 +25,7 @@ public:
     void setRawMode(bool raw) override;
     void setOutBufferSize(int bytes) override;
     void setInBufferSize(int bytes) override;
-    bool open() override;
+    PortOpenResult open() override;
     void setReadLength(int bytes) override;
     void setReceiveThreshold(int bytes) override;
     void setSendThreshold(int bytes) override;
@@ -40,6 +40,7 @@ public:
     const QSerialPort& port() const { return port_; }
 
 private:
+    PortOpenResult whyNotOpened(const QString& device);
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
     void reportLost();

@@ -25,36 +25,65 @@ private:
     HANDLE handle_;
 };
 
-}  // namespace
+FileRead failed(FileFailure failure, DWORD error = ERROR_SUCCESS) {
+    return {{}, failure, error != ERROR_SUCCESS ? systemErrorText(error) : std::string()};
+}
 
-std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
-    const std::wstring widePath = toWide(path);
-    if (widePath.empty()) return std::nullopt;
-    // Others may go on reading and writing the file; a folder cannot be opened this way, and a
-    // device or a pipe is refused by its type before anything is read.
-    Handle file(::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE || ::GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return std::nullopt;
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-        size.QuadPart > std::numeric_limits<std::int32_t>::max())
-        return std::nullopt;
+FileRead openFailure(const std::wstring& path, DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_NETPATH:
+            return failed(FileFailure::missing, error);
+        case ERROR_ACCESS_DENIED: {
+            // Also what opening a folder without backup semantics says.
+            const DWORD attributes = ::GetFileAttributesW(path.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return failed(FileFailure::notRegularFile);
+            return failed(FileFailure::notPermitted, error);
+        }
+        default:
+            return failed(FileFailure::readError, error);
+    }
+}
 
-    const auto length = static_cast<std::size_t>(size.QuadPart);
-    std::vector<std::uint8_t> bytes(length);
+// What the opened file holds, read in steps of 1 MiB.
+FileRead readOpened(HANDLE file, std::size_t length) {
+    FileRead read;
+    read.bytes.resize(length);
     std::size_t done = 0;
     while (done < length) {
         const auto want = static_cast<DWORD>(std::min<std::size_t>(length - done, 1u << 20));
         DWORD got = 0;
-        if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) return std::nullopt;
+        if (!::ReadFile(file, read.bytes.data() + done, want, &got, nullptr))
+            return failed(FileFailure::readError, ::GetLastError());
         if (got == 0) break;  // the file shrank while we read it
         done += got;
     }
-    bytes.resize(done);
-    return bytes;
+    read.bytes.resize(done);
+    return read;
+}
+
+}  // namespace
+
+FileRead readWholeFile(const std::string& path) {
+    const std::wstring widePath = toWide(path);
+    if (widePath.empty()) return failed(FileFailure::missing);
+    // Others may go on reading and writing the file; a folder cannot be opened this way, and a
+    // device or a pipe is refused by its type before anything is read.
+    Handle file(::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return openFailure(widePath, ::GetLastError());
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK) return failed(FileFailure::notRegularFile);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file.get(), &info)) return failed(FileFailure::readError, ::GetLastError());
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return failed(FileFailure::notRegularFile);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size)) return failed(FileFailure::readError, ::GetLastError());
+    if (size.QuadPart < 0 || size.QuadPart > std::numeric_limits<std::int32_t>::max())
+        return failed(FileFailure::tooLarge);
+    return readOpened(file.get(), static_cast<std::size_t>(size.QuadPart));
 }
 
 std::string programFolder() {

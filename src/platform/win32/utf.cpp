@@ -26,4 +26,17 @@ std::string toUtf8(std::wstring_view wide) {
     return utf8;
 }
 
+std::string systemErrorText(unsigned long error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring_view text(buffer, buffer ? length : 0);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.remove_suffix(1);
+    std::string utf8 = toUtf8(text);
+    if (buffer) ::LocalFree(buffer);
+    return utf8;
+}
+
 }  // namespace pelmora

@@ -10,4 +10,8 @@ namespace pelmora {
 std::wstring toWide(std::string_view utf8);
 std::string toUtf8(std::wstring_view wide);
 
+// The system's own text for a Win32 error code (FormatMessageW) in UTF-8, without the line break
+// it ends with; "" when the system has none.
+std::string systemErrorText(unsigned long error);
+
 }  // namespace pelmora

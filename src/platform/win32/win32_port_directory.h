@@ -3,7 +3,9 @@
 // "COMn" form only reaches COM1 to COM9); the directory only says what is behind a number, for
 // the tooltips of the port list: the friendly name Device Manager shows ("USB-SERIAL CH340 (COM3)"),
 // else the port's entry in HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, else the device its DOS name
-// COMn stands for (a port some drivers never enter in the registry), else nothing.
+// COMn stands for (a port some drivers never enter in the registry), else nothing. Whether a port
+// that is there would open (another program may hold it) only opening it tells: every device
+// found is listed without a failure.
 
 #include <map>
 #include <string>

@@ -137,39 +137,43 @@ void Win32SerialPort::setRawMode(bool) {}
 void Win32SerialPort::setOutBufferSize(int bytes) { outBufferSize_ = bytes > 0 ? static_cast<DWORD>(bytes) : 0; }
 void Win32SerialPort::setInBufferSize(int bytes) { inBufferSize_ = bytes > 0 ? static_cast<DWORD>(bytes) : 0; }
 
-bool Win32SerialPort::open() {
-    if (port_ != INVALID_HANDLE_VALUE || !window_ || !stop_ || !rearm_ || !readDone_) return false;
+PortOpenResult portFailureOfError(DWORD error) {
+    switch (error) {
+        case ERROR_SUCCESS:
+            return {};
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return {PortFailure::missing, systemErrorText(error)};
+        // Windows opens a COM port for one program at a time: while another holds it, opening it
+        // again is refused as access denied. A COM port has no other permission to lack.
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            return {PortFailure::busy, systemErrorText(error)};
+        default:
+            return {PortFailure::other, systemErrorText(error)};
+    }
+}
+
+PortOpenResult Win32SerialPort::open() {
+    if (port_ != INVALID_HANDLE_VALUE) return {PortFailure::busy, {}};  // held by this very port
+    if (!window_ || !stop_ || !rearm_ || !readDone_) return {PortFailure::other, {}};
     DCB wanted{};
-    if (!makeLineControl(settings_, wanted)) return false;  // refused before the device is touched
-    const std::wstring path = toWide(comDevicePath(portNumber_));
-    if (path.empty()) return false;
-    // Share mode 0: fails with ERROR_ACCESS_DENIED while another program has the port. Wine lets a
-    // second program open a COM port all the same, so the tool's own programs also claim the
-    // port by name and refuse one that another of them holds.
+    if (!makeLineControl(settings_, wanted)) return {PortFailure::other, {}};  // refused before the device is touched
+    if (portNumber_ < 1) return {PortFailure::missing, {}};
+    // Wine lets a second program open a COM port all the same, so the tool's own programs also
+    // claim the port by name and refuse one that another of them holds.
     const std::wstring claimName = L"Local\\pelmora-serial-COM" + std::to_wstring(portNumber_);
     HANDLE claim = ::CreateMutexW(nullptr, FALSE, claimName.c_str());
-    if (!claim) return false;
+    if (!claim) return portFailureOfError(::GetLastError());
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         ::CloseHandle(claim);
-        return false;
+        return {PortFailure::busy, {}};
     }
-    HANDLE port = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OVERLAPPED, nullptr);
-    if (port == INVALID_HANDLE_VALUE) {
+    HANDLE port = INVALID_HANDLE_VALUE;
+    PortOpenResult opened = openDevice(port);
+    if (!opened) {
         ::CloseHandle(claim);
-        return false;
-    }
-    DCB dcb{};
-    dcb.DCBlength = sizeof dcb;
-    // A read returns at once with whatever is waiting; writes have no time limit.
-    COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 0};
-    const bool ready = ::SetupComm(port, inBufferSize_, outBufferSize_) && ::GetCommState(port, &dcb) &&
-                       makeLineControl(settings_, dcb) && ::SetCommState(port, &dcb) &&
-                       ::SetCommTimeouts(port, &timeouts) && ::SetCommMask(port, EV_RXCHAR);
-    if (!ready) {
-        ::CloseHandle(port);
-        ::CloseHandle(claim);
-        return false;
+        return opened;
     }
     port_ = port;
     claim_ = claim;
@@ -181,7 +185,30 @@ bool Win32SerialPort::open() {
     const unsigned generation = ++generation_;
     reader_ = std::thread(&Win32SerialPort::readLoop, this, generation);
     writer_ = std::thread(&Win32SerialPort::writeLoop, this, generation);
-    return true;
+    return {};
+}
+
+// \\.\COMn exclusively (share mode 0) for overlapped I/O, set up: the driver's queues, the line,
+// reads that return at once with whatever is waiting, writes without a time limit, and a receive event.
+PortOpenResult Win32SerialPort::openDevice(HANDLE& opened) const {
+    const std::wstring path = toWide(comDevicePath(portNumber_));
+    HANDLE port = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OVERLAPPED, nullptr);
+    if (port == INVALID_HANDLE_VALUE) return portFailureOfError(::GetLastError());
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 0};
+    PortOpenResult result;
+    if (!::GetCommState(port, &dcb))  // what the name leads to has no line: a file, a pipe
+        result = {PortFailure::notSerialDevice, systemErrorText(::GetLastError())};
+    else if (!::SetupComm(port, inBufferSize_, outBufferSize_) || !makeLineControl(settings_, dcb) ||
+             !::SetCommState(port, &dcb) || !::SetCommTimeouts(port, &timeouts) || !::SetCommMask(port, EV_RXCHAR))
+        result = {PortFailure::other, systemErrorText(::GetLastError())};
+    if (result)
+        opened = port;
+    else
+        ::CloseHandle(port);
+    return result;
 }
 
 void Win32SerialPort::setReadLength(int bytes) { readLength_ = bytes > 0 ? bytes : 0; }

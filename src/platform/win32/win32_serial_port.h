@@ -29,6 +29,9 @@ namespace pelmora {
 // False for settings no line can have (data bits outside 5..8, a baud rate below 1).
 bool makeLineControl(const LineSettings& settings, DCB& dcb);
 
+// The kind of failure a Win32 error of opening a COM port stands for, with the system's text.
+PortOpenResult portFailureOfError(DWORD error);
+
 class Win32SerialPort : public SerialPort {
 public:
     Win32SerialPort();
@@ -42,7 +45,7 @@ public:
     void setRawMode(bool raw) override;
     void setOutBufferSize(int bytes) override;
     void setInBufferSize(int bytes) override;
-    bool open() override;
+    PortOpenResult open() override;
     void setReadLength(int bytes) override;
     void setReceiveThreshold(int bytes) override;
     void setSendThreshold(int bytes) override;
@@ -56,6 +59,7 @@ public:
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    PortOpenResult openDevice(HANDLE& opened) const;
     void onReceived(WPARAM generation);
     void onLost(WPARAM generation);
     void readLoop(unsigned generation);
