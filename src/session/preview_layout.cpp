@@ -52,4 +52,47 @@ Point previewWindowPlace(const Area& mainFrame, int width, int height, const Are
     return at;
 }
 
+Area scaled(const Area& area, int dpi) {
+    const int x = scaled(area.x, dpi), y = scaled(area.y, dpi);
+    return Area{x, y, scaled(area.right(), dpi) - x, scaled(area.bottom(), dpi) - y};
+}
+
+void PreviewOverview::set(const std::vector<PreviewFrame>& frames) {
+    pixels = previewOverviewPixels(frames);
+    ++generation;
+}
+
+namespace {
+
+// Dot d of the current frame: a disc in its own colour, or a grey ring where the file has none.
+PreviewShape dotShape(const PreviewDot& dot, const DotPlace& place, int dpi) {
+    const int x = scaled(place.x, dpi), y = scaled(place.y, dpi), r = std::max(place.radius * dpi / 96, 1);
+    const Area box{x - r, y - r, 2 * r, 2 * r};
+    if (!dot.present) return {PreviewShape::Kind::ring, box, previewLayout::missing};
+    return {PreviewShape::Kind::disc, box, Rgb{dot.red, dot.green, dot.blue}};
+}
+
+}  // namespace
+
+std::vector<PreviewShape> previewShapes(const PreviewPicture& picture, const PreviewOverview& overview, int dpi) {
+    using Kind = PreviewShape::Kind;
+    std::vector<PreviewShape> shapes{
+        {Kind::face, scaled(Area{0, 0, previewLayout::width, previewLayout::height}, dpi)},
+        {Kind::fill, scaled(previewLayout::strip, dpi), previewLayout::stripBackground},
+    };
+    const auto& dots = picture.frame.dots;
+    shapes.reserve(dots.size() + 4);
+    for (std::size_t d = 0; d < dots.size(); ++d) {
+        const DotPlace place = previewDotPlace(dots.size(), d);
+        if (!place.fits) break;  // no more rows fit
+        shapes.push_back(dotShape(dots[d], place, dpi));
+    }
+    if (overview.generation == 0) return shapes;
+    shapes.push_back({Kind::overview, scaled(previewLayout::overview, dpi), {}, overview.generation});
+    const int rows = overview.pixels.height;
+    if (picture.frames > 0 && picture.current < rows)
+        shapes.push_back({Kind::frame, scaled(previewMarker(picture.current, rows), dpi), previewLayout::marker});
+    return shapes;
+}
+
 }  // namespace pelmora

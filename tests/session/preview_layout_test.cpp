@@ -17,14 +17,13 @@ TEST(PreviewLayout, DotsTakeTheLargestCellThatFitsAndWrapIntoRows) {
     const std::vector<Case> cases{
         {3, 0, {16, 62, 5, true}},  // few dots: 12-pixel cells
         {3, 1, {28, 62, 5, true}},
-        {3, 51, {16, 74, 5, true}},  // 51 cells to a row: the second row
-        {1000, 999, {85, 221, 4, true}},  // 10-pixel cells, 62 to a row: row 16, column 7
-        {10000, 206, {11, 60, 1, true}},  // the smallest cells, 206 to a row
-        {10000, 62 * 206, {11, 243, 1, true}},  // the last row that fits
+        {3, 51, {16, 74, 5, true}},              // 51 cells to a row: the second row
+        {1000, 999, {85, 221, 4, true}},         // 10-pixel cells, 62 to a row: row 16, column 7
+        {10000, 206, {11, 60, 1, true}},         // the smallest cells, 206 to a row
+        {10000, 62 * 206, {11, 243, 1, true}},   // the last row that fits
         {16384, 63 * 206, {11, 246, 1, false}},  // below the strip: not drawn
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(previewDotPlace(c.count, c.d), c.expected) << c.count << " dots, dot " << c.d;
+    for (const Case& c : cases) EXPECT_EQ(previewDotPlace(c.count, c.d), c.expected) << c.count << " dots, dot " << c.d;
 }
 
 TEST(PreviewLayout, TheOverviewHasAPixelPerDotAndARowPerFrame) {
@@ -50,6 +49,69 @@ TEST(PreviewLayout, TheMarkFramesTheCurrentFramesRow) {
     EXPECT_EQ(previewMarker(0, 2), (Area{9, 255, 622, 69}));
     EXPECT_EQ(previewMarker(1, 2), (Area{9, 322, 622, 69}));
     EXPECT_EQ(previewMarker(255, 256), (Area{9, 388, 622, 3})) << "rows under a pixel high: a mark of one";
+}
+
+// What the preview paints: a frame of two dots (one the file does not hold) in the strip, then
+// the overview of two frames with the second frame's row marked.
+TEST(PreviewLayout, ThePictureIsAListOfShapesAtTheDpi) {
+    using K = PreviewShape::Kind;
+    PreviewPicture picture;
+    picture.frame.dots = {PreviewDot{1, 2, 3, true}, PreviewDot{}};
+    picture.current = 1;
+    picture.frames = 2;
+    PreviewOverview overview;
+    overview.set({picture.frame, picture.frame});
+    overview.set({picture.frame, picture.frame});
+    const Rgb grey{160, 160, 160}, red{255, 0, 0}, black{0, 0, 0}, dot{1, 2, 3};
+    PreviewPicture noFrames = picture;
+    noFrames.frames = 0;
+    struct Case {
+        const char* what;
+        const PreviewPicture& picture;
+        PreviewOverview overview;
+        int dpi;
+        std::vector<PreviewShape> expected;
+    };
+    const std::vector<Case> cases{
+        {"96 DPI: 12-pixel cells, dots of radius 5 centred at (16, 62) and (28, 62)",
+         picture,
+         overview,
+         96,
+         {{K::face, {0, 0, 640, 400}},
+          {K::fill, {10, 56, 620, 190}, black},
+          {K::disc, {11, 57, 10, 10}, dot},
+          {K::ring, {23, 57, 10, 10}, grey},
+          {K::overview, {10, 256, 620, 134}, {}, 2},
+          {K::frame, {9, 322, 622, 69}, red}}},
+        {"144 DPI: each edge one and a half times as far, the radius rounded down",
+         picture,
+         overview,
+         144,
+         {{K::face, {0, 0, 960, 600}},
+          {K::fill, {15, 84, 930, 285}, black},
+          {K::disc, {17, 86, 14, 14}, dot},
+          {K::ring, {35, 86, 14, 14}, grey},
+          {K::overview, {15, 384, 930, 201}, {}, 2},
+          {K::frame, {14, 483, 933, 104}, red}}},
+        {"no overview yet: neither it nor the mark",
+         picture,
+         PreviewOverview{},
+         96,
+         {{K::face, {0, 0, 640, 400}},
+          {K::fill, {10, 56, 620, 190}, black},
+          {K::disc, {11, 57, 10, 10}, dot},
+          {K::ring, {23, 57, 10, 10}, grey}}},
+        {"a show of no frames: no mark",
+         noFrames,
+         overview,
+         96,
+         {{K::face, {0, 0, 640, 400}},
+          {K::fill, {10, 56, 620, 190}, black},
+          {K::disc, {11, 57, 10, 10}, dot},
+          {K::ring, {23, 57, 10, 10}, grey},
+          {K::overview, {10, 256, 620, 134}, {}, 2}}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(previewShapes(c.picture, c.overview, c.dpi), c.expected) << c.what;
 }
 
 TEST(PreviewLayout, TheWindowComesBelowTheMainWindowOrBesideItInsideTheWorkArea) {

@@ -10,14 +10,11 @@
 #include <vector>
 
 #include "session/layout.h"
+#include "session/preview_layout.h"
 
 namespace pelmora {
 
-// The layout tables are made for 96 DPI; every length scales with the monitor's DPI.
-constexpr int scaled(int length, int dpi) {
-    const long long product = static_cast<long long>(length) * dpi;
-    return static_cast<int>(product >= 0 ? (product + 48) / 96 : -((-product + 48) / 96));
-}
+// The layout tables are made for 96 DPI; every length scales with the monitor's DPI (scaled).
 RECT scaledRect(const ControlLayout& row, int dpi);
 // The LOGFONT height of a point size: negative, a character height in pixels.
 int fontHeight(double pointSize, int dpi);
