@@ -43,13 +43,40 @@ Area previewMarker(int current, int rows) {
     return Area{overview.x - 1, y - 1, overview.w + 2, std::max(static_cast<int>(rowHeight), 1) + 2};
 }
 
-Point previewWindowPlace(const Area& mainFrame, int width, int height, const Area& workArea) {
-    Point at{mainFrame.x, mainFrame.bottom()};
-    if (at.y + height > workArea.bottom() && mainFrame.right() + width <= workArea.right())
-        at = Point{mainFrame.right(), mainFrame.y};
-    at.x = std::clamp(at.x, workArea.x, std::max(workArea.x, workArea.right() - width));
-    at.y = std::clamp(at.y, workArea.y, std::max(workArea.y, workArea.bottom() - height));
-    return at;
+namespace {
+
+bool overlap(const Area& a, const Area& b) {
+    return a.x < b.right() && b.x < a.right() && a.y < b.bottom() && b.y < a.bottom();
+}
+
+// The places placeBeside tries, in its order, each pushed into the work area.
+std::vector<Area> placesBeside(const Area& main, int width, int height, const Area& work, std::span<const Area> shown) {
+    std::vector<Point> corners{{main.x, main.bottom()}, {main.right(), main.y}};
+    for (const Area& other : shown) corners.push_back({other.right(), main.bottom()});
+    for (const Area& other : shown) corners.push_back({main.right(), other.bottom()});
+    corners.push_back({main.x - width, main.y});
+    corners.push_back({main.x, main.y - height});
+    std::vector<Area> places;
+    for (const Point& at : corners)
+        places.push_back(Area{std::clamp(at.x, work.x, std::max(work.x, work.right() - width)),
+                              std::clamp(at.y, work.y, std::max(work.y, work.bottom() - height)), width, height});
+    return places;
+}
+
+}  // namespace
+
+Point placeBeside(const Area& mainFrame, int width, int height, const Area& workArea, std::span<const Area> shown,
+                  std::optional<Point> last) {
+    const auto covers = [shown](const Area& place) {
+        return std::any_of(shown.begin(), shown.end(), [&](const Area& other) { return overlap(place, other); });
+    };
+    const auto free = [&](const Area& place) { return !overlap(place, mainFrame) && !covers(place); };
+    if (last && free(Area{last->x, last->y, width, height})) return *last;
+    const std::vector<Area> places = placesBeside(mainFrame, width, height, workArea, shown);
+    for (const bool spareShown : {true, false})
+        for (const Area& place : places)
+            if (spareShown ? free(place) : !overlap(place, mainFrame)) return Point{place.x, place.y};
+    return Point{places.front().x, places.front().y};
 }
 
 Area scaled(const Area& area, int dpi) {

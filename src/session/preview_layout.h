@@ -1,9 +1,11 @@
 #pragma once
 // The preview window as data: its areas at 96 DPI relative to the client area, where each dot of
 // a frame goes, the pixels of the whole show at a glance, and the shapes all this paints at a DPI.
-// Each front-end only draws these.
+// Each front-end only draws these. Also where the tool's own windows come up beside the main window.
 
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "session/rgb.h"
@@ -55,16 +57,22 @@ OverviewPixels previewOverviewPixels(const std::vector<PreviewFrame>& frames);
 // area: one pixel outside the row on every side.
 Area previewMarker(int current, int rows);
 
-// Where the preview window first appears, its outer frame `width` x `height`, on screen: below
-// the main window's outer frame, from its left edge, where it covers neither the main window nor
-// the parameter dialog that opens over it; to its right where the screen's work area has no room
-// below; on a screen with room for neither, below and pushed up into the work area, over the
-// main window. It never leaves the work area where it fits in it.
+// Where a window of the tool (the parameter dialog, the preview) comes up, its outer frame `width`
+// x `height`, on screen: next to the main window's outer frame, covering neither it nor the tool's
+// other windows on screen (`shown`, outer frames), inside the screen's work area. Tried in turn:
+// below the main window from its left edge; to its right from its top; below it, right of a shown
+// window; to its right, below a shown window; to its left; above it. The first place that covers
+// nothing wins; with no room for that, the first that leaves the main window free (a shown window
+// may be covered: the main window's buttons matter more); on a screen with room for neither,
+// below and pushed up into the work area, over the main window. It never leaves the work area
+// where it fits in it. A window that was up before comes back where it was, `last`, unless it
+// would cover the main window or a shown window there.
 struct Point {
     int x, y;
     friend bool operator==(const Point&, const Point&) = default;
 };
-Point previewWindowPlace(const Area& mainFrame, int width, int height, const Area& workArea);
+Point placeBeside(const Area& mainFrame, int width, int height, const Area& workArea, std::span<const Area> shown = {},
+                  std::optional<Point> last = {});
 
 // A length of the tables above (made for 96 DPI) at another DPI, to the nearest pixel; an area's
 // edges each scaled so, so that neighbouring areas stay neighbours.

@@ -114,22 +114,42 @@ TEST(PreviewLayout, ThePictureIsAListOfShapesAtTheDpi) {
     for (const Case& c : cases) EXPECT_EQ(previewShapes(c.picture, c.overview, c.dpi), c.expected) << c.what;
 }
 
-TEST(PreviewLayout, TheWindowComesBelowTheMainWindowOrBesideItInsideTheWorkArea) {
+// The dialog (outer frame 275 x 181) and the preview (646 x 425) beside a main window of 815 x 290.
+TEST(PreviewLayout, AWindowComesBesideTheMainWindowClearOfItAndOfTheOtherInsideTheWorkArea) {
+    struct Size {
+        int width, height;
+    };
     struct Case {
         const char* what;
         Area main, work;
+        Size size;
+        std::vector<Area> shown;
         Point expected;
+        std::optional<Point> last = {};  // up before, there
     };
-    // A preview of 646 x 425 and a main window of 815 x 290.
+    const Area hd{0, 0, 1920, 1040}, small{0, 0, 1024, 768};
+    const Area usual{100, 50, 815, 290}, low{100, 600, 815, 290}, corner{0, 0, 815, 290};
+    const Size preview{646, 425}, dialog{275, 181};
     const std::vector<Case> cases{
-        {"room below", {100, 50, 815, 290}, {0, 0, 1920, 1040}, {100, 340}},
-        {"no room below: beside", {100, 500, 815, 290}, {0, 0, 1920, 1040}, {915, 500}},
-        {"beside, pushed up into the work area", {100, 800, 815, 290}, {0, 0, 1920, 1040}, {915, 615}},
-        {"room neither below nor beside: below, pushed up", {0, 400, 815, 290}, {0, 0, 1024, 768}, {0, 343}},
-        {"a main window off the left edge", {-300, 0, 815, 290}, {0, 0, 1920, 1040}, {0, 290}},
-        {"a work area smaller than the preview: its corner", {0, 0, 815, 290}, {0, 30, 600, 400}, {0, 30}},
+        {"room below", usual, hd, preview, {}, {100, 340}},
+        {"the dialog below too", usual, hd, dialog, {}, {100, 340}},
+        {"no room below: beside", {100, 500, 815, 290}, hd, preview, {}, {915, 500}},
+        {"beside, pushed up into the work area", {100, 800, 815, 290}, hd, preview, {}, {915, 615}},
+        {"room neither below nor beside: below, pushed up", {0, 400, 815, 290}, small, preview, {}, {0, 343}},
+        {"at the right and bottom edges: to its left", {1100, 700, 815, 290}, hd, preview, {}, {454, 615}},
+        {"as wide as the screen at its bottom: above", {0, 700, 1900, 290}, hd, preview, {}, {0, 275}},
+        {"a main window off the left edge", {-300, 0, 815, 290}, hd, preview, {}, {0, 290}},
+        {"a work area smaller than the window: its corner", corner, {0, 30, 600, 400}, preview, {}, {0, 30}},
+        {"the preview below: the dialog beside", usual, hd, dialog, {{100, 340, 646, 425}}, {915, 50}},
+        {"the dialog below: the preview right of it", corner, small, preview, {{0, 290, 275, 181}}, {275, 290}},
+        {"no room below, the dialog beside: right of it", low, hd, preview, {{915, 600, 275, 181}}, {1190, 615}},
+        {"no room clear of both: over the dialog", corner, small, preview, {{0, 290, 600, 300}}, {0, 290}},
+        {"up before, that place clear: back there", usual, hd, preview, {}, {1200, 100}, {{1200, 100}}},
+        {"up before, now over the main window: again", usual, hd, preview, {}, {100, 340}, {{300, 100}}},
+        {"up before, now over the dialog: again", corner, small, preview, {{0, 290, 275, 181}}, {275, 290}, {{0, 290}}},
     };
-    for (const Case& c : cases) EXPECT_EQ(previewWindowPlace(c.main, 646, 425, c.work), c.expected) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(placeBeside(c.main, c.size.width, c.size.height, c.work, c.shown, c.last), c.expected) << c.what;
 }
 
 }  // namespace

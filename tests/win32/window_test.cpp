@@ -103,7 +103,8 @@ LOGFONTW fontOf(HWND control) {
 COLORREF textColourOf(HWND window, HWND control, UINT message) {
     HDC dc = ::CreateCompatibleDC(nullptr);
     ::SetTextColor(dc, RGB(1, 2, 3));
-    const LRESULT brush = ::SendMessageW(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    const LRESULT brush =
+        ::SendMessageW(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
     const COLORREF colour = ::GetTextColor(dc);
     ::DeleteDC(dc);
     return brush ? colour : none;
@@ -183,8 +184,8 @@ protected:
     }
     // A notification as the control sends it to its window.
     void notify(HWND control, int code) {
-        ::SendMessageW(::GetParent(control), WM_COMMAND,
-                       MAKEWPARAM(::GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+        ::SendMessageW(::GetParent(control), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), code),
+                       reinterpret_cast<LPARAM>(control));
     }
     std::vector<std::string> listEntries() {
         std::vector<std::string> entries;
@@ -303,13 +304,34 @@ TEST_F(Win32WindowTest, TheDialogIsOwnedFixedAndBuiltFromItsTable) {
     EXPECT_EQ(windowText(dialogControl("inputdots")), L"12");
 }
 
+TEST_F(Win32WindowTest, TheDialogOpensWhereItCoversNoneOfTheMainWindowsButtons) {
+    files.choose(ledFile("a.led", 10, 2));
+    click(control("open"));
+    ASSERT_TRUE(window->form());
+    RECT dialog{}, button{}, overlap{};
+    ::GetWindowRect(window->form()->handle(), &dialog);
+    for (const char* name : {"open", "comsend", "opencom"}) {
+        ::GetWindowRect(control(name), &button);
+        EXPECT_FALSE(::IntersectRect(&overlap, &dialog, &button)) << name;
+    }
+    MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+    ::GetMonitorInfoW(::MonitorFromWindow(window->handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    EXPECT_TRUE(::IntersectRect(&overlap, &dialog, &monitor.rcWork) && ::EqualRect(&overlap, &dialog))
+        << "inside the work area";
+}
+
 // The layout tables are for 96 DPI; at 144 DPI every length is one and a half times as long.
 TEST(Win32Scaling, LengthsAndFontsScaleWithTheDpi) {
     struct Case {
         int length, dpi, scaled;
     };
-    for (const Case& c : std::vector<Case>{{809, 96, 809}, {809, 144, 1214}, {265, 144, 398}, {13, 144, 20},
-                                           {22, 120, 28}, {781, 192, 1562}, {0, 144, 0}}) {
+    for (const Case& c : std::vector<Case>{{809, 96, 809},
+                                           {809, 144, 1214},
+                                           {265, 144, 398},
+                                           {13, 144, 20},
+                                           {22, 120, 28},
+                                           {781, 192, 1562},
+                                           {0, 144, 0}}) {
         EXPECT_EQ(scaled(c.length, c.dpi), c.scaled) << c.length << " at " << c.dpi;
     }
     ControlLayout row{"datList", ControlKind::showList, {}, 12, 120, 781, 64};

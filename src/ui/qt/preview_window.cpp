@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScreen>
 #include <algorithm>
 
 #include "session/preview_layout.h"
@@ -48,16 +47,10 @@ PreviewWindow::PreviewWindow(ControlEvents& events, QWidget* owner)
 }
 
 void PreviewWindow::showPreview(int frameTimeMs) {
-    if (!placed_ && parentWidget()) {
-        // Clear of the main window where the screen has room; later where the user leaves it.
+    if (!isVisible()) {
+        // Clear of the main window and the dialog where the screen has room; later where the user left it.
+        placeBesideOwner(this, placed_);
         placed_ = true;
-        const QWidget* main = parentWidget();
-        const QRect frame = main->frameGeometry(), work = main->screen()->availableGeometry();
-        const QSize margins = frame.size() - main->size();  // its own frame will be as wide
-        const Point at =
-            previewWindowPlace(Area{frame.x(), frame.y(), frame.width(), frame.height()}, width() + margins.width(),
-                               height() + margins.height(), Area{work.x(), work.y(), work.width(), work.height()});
-        move(at.x, at.y);
     }
     timer_.start(std::max(frameTimeMs, 1));
     show();

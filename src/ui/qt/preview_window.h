@@ -46,7 +46,7 @@ private:
     PreviewOverview overview_;
     QImage scaled_;        // the overview scaled to its area, once for each show
     int scaledImage_ = 0;  // the overview's generation it holds
-    bool placed_ = false;  // placed beside the main window when first shown
+    bool placed_ = false;  // up before: placed beside the main window
 };
 
 }  // namespace pelmora

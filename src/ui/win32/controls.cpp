@@ -250,6 +250,48 @@ void registerWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background) {
     ::RegisterClassExW(&windowClass);
 }
 
+namespace {
+
+Area areaOf(const RECT& r) { return Area{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+// The outer frames of the windows with a title bar that `owner` owns and that are on screen,
+// but for `except`.
+std::vector<Area> shownOwnedWindows(HWND owner, HWND except) {
+    struct Search {
+        HWND owner, except;
+        std::vector<Area> shown;
+    } search{owner, except, {}};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM parameter) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(parameter);
+            RECT r{};
+            if (hwnd != s.except && ::GetWindow(hwnd, GW_OWNER) == s.owner && ::IsWindowVisible(hwnd) &&
+                (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION && ::GetWindowRect(hwnd, &r))
+                s.shown.push_back(areaOf(r));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.shown;
+}
+
+}  // namespace
+
+void placeBesideOwner(HWND window, bool upBefore) {
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    RECT main{}, own{};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!owner || !::GetWindowRect(owner, &main) || !::GetWindowRect(window, &own) ||
+        !::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const std::vector<Area> shown = shownOwnedWindows(owner, window);
+    const std::optional<Point> last = upBefore ? std::optional(Point{own.left, own.top}) : std::nullopt;
+    const Point at =
+        placeBeside(areaOf(main), own.right - own.left, own.bottom - own.top, areaOf(monitor.rcWork), shown, last);
+    ::SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 int moveForNewDpi(HWND window, WPARAM wParam, LPARAM lParam) {
     const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
     ::SetWindowPos(window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);

@@ -55,6 +55,11 @@ HBRUSH controlColours(const WindowLayout& layout, UINT message, HDC dc, HWND con
 // The window class of a top-level window of the tool, registered once.
 void registerWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background);
 
+// A window owned by the main window, as it comes up: next to the main window, clear of it and of
+// the main window's other windows on screen; one that was up before where it was, if that is
+// still clear (placeBeside).
+void placeBesideOwner(HWND window, bool upBefore);
+
 // WM_DPICHANGED of a window: it moves to where Windows suggests and answers the new DPI.
 int moveForNewDpi(HWND window, WPARAM wParam, LPARAM lParam);
 

@@ -52,7 +52,8 @@ private:
     std::vector<HFONT> fonts_;
     HBRUSH white_ = nullptr;
     HWND lastFocus_ = nullptr;  // the control that gets the keyboard when the dialog is active
-    bool ruling_ = false;  // a text the rule put back is not ruled again
+    bool ruling_ = false;       // a text the rule put back is not ruled again
+    bool placed_ = false;       // up before: placed beside the main window
 };
 
 }  // namespace pelmora

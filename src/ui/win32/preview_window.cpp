@@ -91,21 +91,10 @@ void Win32PreviewWindow::setFrameTime(int frameTimeMs) {
 }
 
 void Win32PreviewWindow::showPreview(int frameTimeMs) {
-    if (!placed_) {
-        // Clear of the main window where the screen has room; later where the user leaves it.
+    if (!previewShown()) {
+        // Clear of the main window and the dialog where the screen has room; later where the user left it.
+        placeBesideOwner(window_, placed_);
         placed_ = true;
-        HWND owner = ::GetWindow(window_, GW_OWNER);
-        RECT main{}, own{};
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        if (owner && ::GetWindowRect(owner, &main) && ::GetWindowRect(window_, &own) &&
-            ::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
-            const RECT& work = monitor.rcWork;
-            const Point at = previewWindowPlace(
-                Area{main.left, main.top, main.right - main.left, main.bottom - main.top}, own.right - own.left,
-                own.bottom - own.top, Area{work.left, work.top, work.right - work.left, work.bottom - work.top});
-            ::SetWindowPos(window_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
     }
     ::SetTimer(window_, frameTimer, timerPeriod(frameTimeMs), nullptr);
     ::ShowWindow(window_, SW_SHOW);

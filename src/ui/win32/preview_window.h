@@ -50,7 +50,7 @@ private:
     HWND caption_ = nullptr;
     HWND description_ = nullptr;
     int dpi_ = 96;
-    bool placed_ = false;  // placed beside the main window when first shown
+    bool placed_ = false;  // up before: placed beside the main window
     std::vector<HFONT> fonts_;
     PreviewPicture picture_;
     PreviewOverview overview_;     // kept to stretch the overview again for a new DPI
