@@ -1,11 +1,15 @@
 #pragma once
 // The preview window as data: its areas at 96 DPI relative to the client area, where each dot of
-// a frame goes, and the pixels of the whole show at a glance. Each front-end only draws these.
+// a frame goes, the pixels of the whole show at a glance, and the shapes all this paints at a DPI.
+// Each front-end only draws these. Also where the tool's own windows come up beside the main window.
 
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "session/rgb.h"
+#include "session/views.h"
 #include "show/preview.h"
 
 namespace pelmora {
@@ -53,15 +57,59 @@ OverviewPixels previewOverviewPixels(const std::vector<PreviewFrame>& frames);
 // area: one pixel outside the row on every side.
 Area previewMarker(int current, int rows);
 
-// Where the preview window first appears, its outer frame `width` x `height`, on screen: below
-// the main window's outer frame, from its left edge, where it covers neither the main window nor
-// the parameter dialog that opens over it; to its right where the screen's work area has no room
-// below; on a screen with room for neither, below and pushed up into the work area, over the
-// main window. It never leaves the work area where it fits in it.
+// Where a window of the tool (the parameter dialog, the preview) comes up, its outer frame `width`
+// x `height`, on screen: next to the main window's outer frame, covering neither it nor the tool's
+// other windows on screen (`shown`, outer frames), inside the screen's work area. Tried in turn:
+// below the main window from its left edge; to its right from its top; below it, right of a shown
+// window; to its right, below a shown window; to its left; above it. The first place that covers
+// nothing wins; with no room for that, the first that leaves the main window free (a shown window
+// may be covered: the main window's buttons matter more); on a screen with room for neither,
+// below and pushed up into the work area, over the main window. It never leaves the work area
+// where it fits in it. A window that was up before comes back where it was, `last`, unless it
+// would cover the main window or a shown window there.
 struct Point {
     int x, y;
     friend bool operator==(const Point&, const Point&) = default;
 };
-Point previewWindowPlace(const Area& mainFrame, int width, int height, const Area& workArea);
+Point placeBeside(const Area& mainFrame, int width, int height, const Area& workArea, std::span<const Area> shown = {},
+                  std::optional<Point> last = {});
+
+// A length of the tables above (made for 96 DPI) at another DPI, to the nearest pixel; an area's
+// edges each scaled so, so that neighbouring areas stay neighbours.
+constexpr int scaled(int length, int dpi) {
+    const long long product = static_cast<long long>(length) * dpi;
+    return static_cast<int>(product >= 0 ? (product + 48) / 96 : -((-product + 48) / 96));
+}
+Area scaled(const Area& area, int dpi);
+
+// The whole show at a glance as a preview window keeps it: `generation` counts the overviews given
+// (0: none yet), so that a window stretches the pixels again only for a new one or a new size.
+struct PreviewOverview {
+    OverviewPixels pixels;
+    int generation = 0;
+    void set(const std::vector<PreviewFrame>& frames);
+};
+
+// What the preview window paints, in this order, in pixels of its client area at a DPI: each
+// front-end only fills, rings and copies these.
+struct PreviewShape {
+    enum class Kind {
+        face,      // the whole client area in the window's own face colour, the system's
+        fill,      // a filled rectangle
+        disc,      // a filled ellipse inside the area
+        ring,      // an ellipse's one-pixel outline inside the area
+        overview,  // the overview stretched over the area; `image` is its generation
+        frame,     // a rectangle's one-pixel outline inside the area
+    };
+    Kind kind;
+    Area area;
+    Rgb colour{};   // for fill, disc, ring and frame
+    int image = 0;  // for overview
+    friend bool operator==(const PreviewShape&, const PreviewShape&) = default;
+};
+// The background, the strip with the current frame's dots (a dot the file does not hold an empty
+// grey ring, never a black dot), the overview once there is one, and the mark around the current
+// frame's row. Dot radii round down, so that neighbours never touch at any DPI.
+std::vector<PreviewShape> previewShapes(const PreviewPicture& picture, const PreviewOverview& overview, int dpi);
 
 }  // namespace pelmora

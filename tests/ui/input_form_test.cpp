@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "qt_printers.h"
@@ -84,6 +85,17 @@ TEST_F(ParameterDialogLayout, IsAFixedWindowInFrontOfTheMainWindowThatIsNotModal
     EXPECT_EQ(form->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window));
     EXPECT_DOUBLE_EQ(form->font().pointSizeF(), 9);
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(ParameterDialogLayout, OpensWhereItCoversNoneOfTheMainWindowsButtons) {
+    showWindow();
+    openOneDotFile();
+    const QRect dialog = form->frameGeometry();
+    for (const char* name : {"open", "comsend", "opencom"}) {
+        const auto* button = control<QPushButton>(name);
+        EXPECT_FALSE(dialog.intersects(QRect(button->mapToGlobal(QPoint(0, 0)), button->size()))) << name;
+    }
+    EXPECT_TRUE(form->screen()->availableGeometry().contains(dialog));
 }
 
 TEST_F(ParameterDialogLayout, EveryControlHasItsPlaceTextFontAndColour) {

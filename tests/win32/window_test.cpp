@@ -327,6 +327,22 @@ TEST_F(Win32WindowTest, TheDialogIsOwnedFixedAndBuiltFromItsTable) {
     EXPECT_EQ(windowText(dialogControl("inputdots")), L"12");
 }
 
+TEST_F(Win32WindowTest, TheDialogOpensWhereItCoversNoneOfTheMainWindowsButtons) {
+    files.choose(ledFile("a.led", 10, 2));
+    click(control("open"));
+    ASSERT_TRUE(window->form());
+    RECT dialog{}, button{}, overlap{};
+    ::GetWindowRect(window->form()->handle(), &dialog);
+    for (const char* name : {"open", "comsend", "opencom"}) {
+        ::GetWindowRect(control(name), &button);
+        EXPECT_FALSE(::IntersectRect(&overlap, &dialog, &button)) << name;
+    }
+    MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+    ::GetMonitorInfoW(::MonitorFromWindow(window->handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    EXPECT_TRUE(::IntersectRect(&overlap, &dialog, &monitor.rcWork) && ::EqualRect(&overlap, &dialog))
+        << "inside the work area";
+}
+
 // The layout tables are for 96 DPI; at 144 DPI every length is one and a half times as long.
 TEST(Win32Scaling, LengthsAndFontsScaleWithTheDpi) {
     struct Case {

@@ -15,7 +15,8 @@ plus the x, y, w, h of the control in the window's layout table.
   5. Screenshots: background colour, the lamp black then red, the progress bar hidden then shown.
   6. The preview 节目预览: 预览 in the context menu of a show's entry plays that show in the file's
      own colours, Escape closes it; 预览 in the parameter dialog's menu follows a dot count typed
-     wrong, and goes when the show is added.
+     wrong, and goes when the show is added. The dialog covers neither 一 nor 二, the preview not
+     the dialog.
 
 Exit status 0: passed; 1: failed; 77: skipped (no X server to run on).
 """
@@ -86,17 +87,18 @@ class WineDesktop(rw.Desktop):
         else:
             self.xdotool("click", "--repeat", repeat, "--delay", 60, 1)
 
+    def geometry(self, window):
+        """x, y, width, height of a window's outer frame on the screen."""
+        out = self.xdotool("getwindowgeometry", "--shell", window)
+        values = dict(line.split("=", 1) for line in out.split())
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
     def context_menu_item(self, x, y, what):
         """A right-click at a point of the screen, then a click on the first item of the menu that
         comes up there: a new window with its top-left corner at the point (a tooltip comes below)."""
-        def geometry(window):
-            out = self.xdotool("getwindowgeometry", "--shell", window)
-            values = dict(line.split("=", 1) for line in out.split())
-            return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-
         def menu(new):
             for window in new:
-                mx, my, mw, mh = geometry(window)
+                mx, my, mw, mh = self.geometry(window)
                 if mx <= x + 2 < mx + mw and my <= y + 2 < my + mh:
                     return mx, my, mw, mh
             return None
@@ -270,12 +272,27 @@ def preview_of_a_show(desktop, tool, show):
     rw.log(f"预览 of show 2: {dots} dots, {frames} frames in the file's colours; Escape closed it")
 
 
+def overlap(a, b):
+    """Whether two rectangles (x, y, width, height) share a pixel."""
+    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+
+
 def preview_of_the_dialog(desktop, tool, show, start):
-    """The file waiting in 设置参数 previewed from the dialog's menu, a wrong dot count typed."""
+    """The file waiting in 设置参数 previewed from the dialog's menu, a wrong dot count typed; the
+    dialog opens clear of 一 and 二 (a click meant for them must not land in it), the preview clear
+    of the dialog."""
     form = tool.choose_file(show)
+    dialog = desktop.geometry(form)
+    main_x, main_y = desktop.origin(tool.window)
+    for name in ("open", "comsend"):
+        x, y, w, h = rw.MAIN[name]
+        if overlap(dialog, (main_x + x, main_y + y, w, h)):
+            raise rw.Failure(f"the parameter dialog at {dialog} covers {name} of the main window at {main_x},{main_y}")
     x, y = desktop.point(form, (18, 51, 56, 14))  # Label1, 全彩点数
     desktop.context_menu_item(x, y, "a right-click on the parameter dialog")
-    desktop.wait_window(PREVIEW_TITLE, "预览 in the dialog's menu")
+    preview = desktop.wait_window(PREVIEW_TITLE, "预览 in the dialog's menu")
+    if overlap(desktop.geometry(preview), dialog):
+        raise rw.Failure(f"the preview at {desktop.geometry(preview)} covers the parameter dialog at {dialog}")
     wait_texts(tool, PREVIEW_TITLE, f"点数 10  帧数 4  字节 120  起始地址 {start}", "预览 of the waiting file")
     desktop.screenshot("preview-of-the-waiting-file")
     tool.type_number(form, "inputdots", "13")

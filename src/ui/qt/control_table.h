@@ -4,11 +4,14 @@
 #include <QColor>
 #include <QLabel>
 #include <QPalette>
+#include <QScreen>
 #include <QString>
 #include <QWidget>
 #include <string_view>
+#include <vector>
 
 #include "session/layout.h"
+#include "session/preview_layout.h"
 #include "ui/qt/fonts.h"
 
 namespace pelmora {
@@ -59,6 +62,26 @@ inline void placeWindow(QWidget* window, const WindowLayout& layout) {
         window->setPalette(palette);
         window->setAutoFillBackground(true);
     }
+}
+
+inline Area areaOf(const QRect& r) { return Area{r.x(), r.y(), r.width(), r.height()}; }
+
+// A window owned by the main window, as it comes up: next to the main window, clear of it and of
+// the main window's other windows on screen; one that was up before where it was, if that is
+// still clear (placeBeside).
+inline void placeBesideOwner(QWidget* window, bool upBefore) {
+    const QWidget* main = window->parentWidget();
+    if (!main) return;
+    std::vector<Area> shown;
+    for (const QWidget* other : main->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (other != window && other->windowType() == Qt::Window && other->isVisible())
+            shown.push_back(areaOf(other->frameGeometry()));
+    const QRect frame = main->frameGeometry();
+    const QSize margins = frame.size() - main->size();  // its own frame will be as wide
+    const std::optional<Point> last = upBefore ? std::optional(Point{window->x(), window->y()}) : std::nullopt;
+    const Point at = placeBeside(areaOf(frame), window->width() + margins.width(), window->height() + margins.height(),
+                                 areaOf(main->screen()->availableGeometry()), shown, last);
+    window->move(at.x, at.y);
 }
 
 // Tab moves through the rows in the layout's focus order; the first has the focus.

@@ -81,6 +81,11 @@ QWidget* InputFormWindow::build(const ControlLayout& row) {
 }
 
 void InputFormWindow::show() {
+    if (!isVisible()) {
+        // Clear of the main window's controls where the screen has room; later where the user left it.
+        placeBesideOwner(this, placed_);
+        placed_ = true;
+    }
     QWidget::show();
     raise();
 }

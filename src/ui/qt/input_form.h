@@ -57,6 +57,7 @@ private:
     NumberBox* dots_ = nullptr;
     NumberBox* frames_ = nullptr;
     QPushButton* ok_ = nullptr;
+    bool placed_ = false;  // up before: placed beside the main window
 };
 
 }  // namespace pelmora

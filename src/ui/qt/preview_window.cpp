@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScreen>
 #include <algorithm>
 
 #include "session/preview_layout.h"
@@ -18,7 +17,14 @@ namespace {
 
 QRect rectOf(const Area& a) { return QRect(a.x, a.y, a.w, a.h); }
 QColor colourOf(Rgb c) { return QColor(c.r, c.g, c.b); }
-QColor colourOf(const PreviewDot& dot) { return QColor(dot.red, dot.green, dot.blue); }
+
+// The overview's pixels scaled to their area.
+QImage scaledOverview(const OverviewPixels& pixels, QSize size) {
+    QImage image(pixels.width, pixels.height, QImage::Format_RGB32);
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x) image.setPixelColor(x, y, colourOf(pixels.at(x, y)));
+    return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
 
 }  // namespace
 
@@ -41,16 +47,10 @@ PreviewWindow::PreviewWindow(ControlEvents& events, QWidget* owner)
 }
 
 void PreviewWindow::showPreview(int frameTimeMs) {
-    if (!placed_ && parentWidget()) {
-        // Clear of the main window where the screen has room; later where the user leaves it.
+    if (!isVisible()) {
+        // Clear of the main window and the dialog where the screen has room; later where the user left it.
+        placeBesideOwner(this, placed_);
         placed_ = true;
-        const QWidget* main = parentWidget();
-        const QRect frame = main->frameGeometry(), work = main->screen()->availableGeometry();
-        const QSize margins = frame.size() - main->size();  // its own frame will be as wide
-        const Point at = previewWindowPlace(Area{frame.x(), frame.y(), frame.width(), frame.height()},
-                                            width() + margins.width(), height() + margins.height(),
-                                            Area{work.x(), work.y(), work.width(), work.height()});
-        move(at.x, at.y);
     }
     timer_.start(std::max(frameTimeMs, 1));
     show();
@@ -68,14 +68,7 @@ void PreviewWindow::closePreview() {
 }
 
 void PreviewWindow::setOverview(const std::vector<PreviewFrame>& frames) {
-    const OverviewPixels pixels = previewOverviewPixels(frames);
-    QImage image(pixels.width, pixels.height, QImage::Format_RGB32);
-    for (int y = 0; y < pixels.height; ++y)
-        for (int x = 0; x < pixels.width; ++x) image.setPixelColor(x, y, colourOf(pixels.at(x, y)));
-    // Scaled once here, so that each frame's paint only copies it: the paints share the thread
-    // that answers the controller during a download.
-    overview_ = image.scaled(rectOf(previewLayout::overview).size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    overviewRows_ = image.height();
+    overview_.set(frames);
     update();
 }
 
@@ -93,32 +86,44 @@ QPoint PreviewWindow::dotCentre(std::size_t d) const {
 
 void PreviewWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Window));
-    painter.fillRect(rectOf(previewLayout::strip), colourOf(previewLayout::stripBackground));
-    // The dots of the frame as round dots, wrapped into rows; a dot the file does not hold is an
-    // empty grey ring, never a black dot.
-    const auto& dots = picture_.frame.dots;
-    for (std::size_t d = 0; d < dots.size(); ++d) {
-        const DotPlace place = previewDotPlace(dots.size(), d);
-        if (!place.fits) break;  // no more rows fit
-        if (dots[d].present) {
+    for (const PreviewShape& shape : previewShapes(picture_, overview_, 96)) paintShape(painter, shape);
+}
+
+void PreviewWindow::paintShape(QPainter& painter, const PreviewShape& shape) {
+    using Kind = PreviewShape::Kind;
+    const QRect area = rectOf(shape.area);
+    const QColor colour = colourOf(shape.colour);
+    switch (shape.kind) {
+        case Kind::face:
+            painter.fillRect(area, palette().color(QPalette::Window));
+            break;
+        case Kind::fill:
+            painter.fillRect(area, colour);
+            break;
+        case Kind::disc:
             painter.setPen(Qt::NoPen);
-            painter.setBrush(colourOf(dots[d]));
-        } else {
-            painter.setPen(QPen(colourOf(previewLayout::missing), 1));
+            painter.setBrush(colour);
+            painter.drawEllipse(area);
+            break;
+        case Kind::ring:
+            painter.setPen(QPen(colour, 1));
             painter.setBrush(Qt::NoBrush);
-        }
-        painter.drawEllipse(QPoint(place.x, place.y), place.radius, place.radius);
-    }
-    // The whole show at a glance, the current frame marked.
-    if (!overview_.isNull()) {
-        painter.drawImage(QPoint(previewLayout::overview.x, previewLayout::overview.y), overview_);
-        if (picture_.frames > 0 && picture_.current < overviewRows_) {
-            const Area marker = previewMarker(picture_.current, overviewRows_);
-            painter.setPen(QPen(colourOf(previewLayout::marker), 1));
+            painter.drawEllipse(area);
+            break;
+        case Kind::frame:
+            painter.setPen(QPen(colour, 1));
             painter.setBrush(Qt::NoBrush);
-            painter.drawRect(marker.x, marker.y, marker.w - 1, marker.h - 1);
-        }
+            painter.drawRect(area.adjusted(0, 0, -1, -1));  // the pen's right and bottom edge inside the area
+            break;
+        case Kind::overview:
+            // Scaled once for each show, so that each frame's paint only copies it: the paints
+            // share the thread that answers the controller during a download.
+            if (scaledImage_ != shape.image || scaled_.size() != area.size()) {
+                scaled_ = scaledOverview(overview_.pixels, area.size());
+                scaledImage_ = shape.image;
+            }
+            painter.drawImage(area.topLeft(), scaled_);
+            break;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "session/events.h"
+#include "session/preview_layout.h"
 #include "session/views.h"
 
 namespace pelmora {
@@ -35,14 +36,17 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void paintShape(QPainter& painter, const PreviewShape& shape);
+
     ControlEvents& events_;
     QTimer timer_;
     QLabel* caption_ = nullptr;
     QLabel* description_ = nullptr;
     PreviewPicture picture_;
-    QImage overview_;       // one row per frame, one column per dot, scaled to its area; missing dots grey
-    int overviewRows_ = 0;  // the frames it holds
-    bool placed_ = false;   // placed beside the main window when first shown
+    PreviewOverview overview_;
+    QImage scaled_;        // the overview scaled to its area, once for each show
+    int scaledImage_ = 0;  // the overview's generation it holds
+    bool placed_ = false;  // up before: placed beside the main window
 };
 
 }  // namespace pelmora

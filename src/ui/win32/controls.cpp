@@ -115,57 +115,54 @@ void fitLabelToText(HWND label) {
     if (!text.empty()) ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX);
     ::SelectObject(dc, previous);
     ::ReleaseDC(label, dc);
-    ::SetWindowPos(label, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(label, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::InvalidateRect(label, nullptr, TRUE);
 }
 
-HWND createControl(HWND parent, const ControlLayout& row, std::size_t rowIndex) {
-    const wchar_t* windowClass = WC_STATICW;
-    DWORD style = WS_CHILD | WS_VISIBLE, exStyle = 0;
-    switch (row.kind) {
+namespace {
+
+// The window class and styles of a kind of control.
+struct ControlClass {
+    const wchar_t* name = WC_STATICW;
+    DWORD style = 0, exStyle = 0;
+};
+
+ControlClass controlClass(ControlKind kind) {
+    switch (kind) {
         case ControlKind::label:
-            style |= SS_LEFT | SS_NOPREFIX;
-            break;
+            return {WC_STATICW, SS_LEFT | SS_NOPREFIX};
         case ControlKind::centredLabel:
-            style |= SS_CENTER | SS_NOPREFIX;
-            break;
+            return {WC_STATICW, SS_CENTER | SS_NOPREFIX};
         case ControlKind::linkLabel:
-            style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
-            break;
+            return {WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_NOTIFY};
         case ControlKind::button:
-            windowClass = WC_BUTTONW;
-            style |= BS_PUSHBUTTON;
-            break;
+            return {WC_BUTTONW, BS_PUSHBUTTON};
         case ControlKind::lamp:
-            style |= SS_OWNERDRAW;
-            break;
+            return {WC_STATICW, SS_OWNERDRAW};
         case ControlKind::portList:
-            windowClass = WC_COMBOBOXW;
-            style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL;
-            break;
+            return {WC_COMBOBOXW, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL};
         case ControlKind::dropDownList:
-            windowClass = WC_COMBOBOXW;
-            style |= CBS_DROPDOWNLIST | WS_VSCROLL;
-            break;
+            return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL};
         case ControlKind::showList:
-            windowClass = WC_LISTBOXW;
-            style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
             // A thin edge: the five rows and the ink of the last one's underscores need the room.
-            exStyle = WS_EX_STATICEDGE;
-            break;
+            return {WC_LISTBOXW, LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                    WS_EX_STATICEDGE};
         case ControlKind::progressBar:
-            windowClass = PROGRESS_CLASSW;
-            style |= PBS_SMOOTH;
-            break;
+            return {PROGRESS_CLASSW, PBS_SMOOTH};
         case ControlKind::numberBox:
-            windowClass = WC_EDITW;
-            style |= ES_CENTER | ES_AUTOHSCROLL;
-            exStyle = WS_EX_CLIENTEDGE;
-            break;
+            return {WC_EDITW, ES_CENTER | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     }
+    return {};
+}
+
+}  // namespace
+
+HWND createControl(HWND parent, const ControlLayout& row, std::size_t rowIndex) {
+    const ControlClass kind = controlClass(row.kind);
     const std::wstring text = toWide(row.text);
-    HWND control = ::CreateWindowExW(exStyle, windowClass, text.c_str(), style, 0, 0, 0, 0, parent,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(rowIndex))),
+    HWND control = ::CreateWindowExW(kind.exStyle, kind.name, text.c_str(), WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0,
+                                     0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(rowIndex))),
                                      ::GetModuleHandleW(nullptr), nullptr);
     nameControl(control, rowIndex);
     return control;
@@ -244,13 +241,55 @@ void registerWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background) {
     windowClass.hInstance = instance;
     // The program's icon is resource 1; a test program without one gets the system's.
     windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
-    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                          ::GetSystemMetrics(SM_CXSMICON),
-                                                          ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hIconSm =
+        static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                        ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = background;
     windowClass.lpszClassName = name;
     ::RegisterClassExW(&windowClass);
+}
+
+namespace {
+
+Area areaOf(const RECT& r) { return Area{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+// The outer frames of the windows with a title bar that `owner` owns and that are on screen,
+// but for `except`.
+std::vector<Area> shownOwnedWindows(HWND owner, HWND except) {
+    struct Search {
+        HWND owner, except;
+        std::vector<Area> shown;
+    } search{owner, except, {}};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM parameter) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(parameter);
+            RECT r{};
+            if (hwnd != s.except && ::GetWindow(hwnd, GW_OWNER) == s.owner && ::IsWindowVisible(hwnd) &&
+                (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION && ::GetWindowRect(hwnd, &r))
+                s.shown.push_back(areaOf(r));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.shown;
+}
+
+}  // namespace
+
+void placeBesideOwner(HWND window, bool upBefore) {
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    RECT main{}, own{};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!owner || !::GetWindowRect(owner, &main) || !::GetWindowRect(window, &own) ||
+        !::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const std::vector<Area> shown = shownOwnedWindows(owner, window);
+    const std::optional<Point> last = upBefore ? std::optional(Point{own.left, own.top}) : std::nullopt;
+    const Point at =
+        placeBeside(areaOf(main), own.right - own.left, own.bottom - own.top, areaOf(monitor.rcWork), shown, last);
+    ::SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int moveForNewDpi(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -272,8 +311,8 @@ int popupContextMenu(HWND owner, POINT screen, const std::vector<std::wstring>& 
     HMENU menu = ::CreatePopupMenu();
     for (std::size_t i = 0; i < items.size(); ++i)
         ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), items[i].c_str());
-    const BOOL chosen = ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0,
-                                         owner, nullptr);
+    const BOOL chosen =
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, owner, nullptr);
     ::DestroyMenu(menu);
     return chosen > 0 ? chosen - 1 : -1;
 }

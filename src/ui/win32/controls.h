@@ -10,14 +10,11 @@
 #include <vector>
 
 #include "session/layout.h"
+#include "session/preview_layout.h"
 
 namespace pelmora {
 
-// The layout tables are made for 96 DPI; every length scales with the monitor's DPI.
-constexpr int scaled(int length, int dpi) {
-    const long long product = static_cast<long long>(length) * dpi;
-    return static_cast<int>(product >= 0 ? (product + 48) / 96 : -((-product + 48) / 96));
-}
+// The layout tables are made for 96 DPI; every length scales with the monitor's DPI (scaled).
 RECT scaledRect(const ControlLayout& row, int dpi);
 // The LOGFONT height of a point size: negative, a character height in pixels.
 int fontHeight(double pointSize, int dpi);
@@ -57,6 +54,11 @@ HBRUSH controlColours(const WindowLayout& layout, UINT message, HDC dc, HWND con
                       COLORREF backgroundColour, HBRUSH white);
 // The window class of a top-level window of the tool, registered once.
 void registerWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background);
+
+// A window owned by the main window, as it comes up: next to the main window, clear of it and of
+// the main window's other windows on screen; one that was up before where it was, if that is
+// still clear (placeBeside).
+void placeBesideOwner(HWND window, bool upBefore);
 
 // WM_DPICHANGED of a window: it moves to where Windows suggests and answers the new DPI.
 int moveForNewDpi(HWND window, WPARAM wParam, LPARAM lParam);

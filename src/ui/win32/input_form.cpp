@@ -54,6 +54,11 @@ void Win32InputForm::place() {
 
 // Shown and in front, the keyboard where it was (inputdots the first time).
 void Win32InputForm::show() {
+    if (!::IsWindowVisible(window_)) {
+        // Clear of the main window's controls where the screen has room; later where the user left it.
+        placeBesideOwner(window_, placed_);
+        placed_ = true;
+    }
     ::ShowWindow(window_, SW_SHOW);
     ::SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     if (::GetActiveWindow() == window_) ::SetFocus(lastFocus_);

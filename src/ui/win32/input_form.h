@@ -52,6 +52,7 @@ private:
     HWND lastFocus_ = nullptr;  // the control that gets the keyboard when the dialog is active
     // An edit box reports a text set by the program as a change too: that one is no user's edit.
     bool settingText_ = false;
+    bool placed_ = false;  // up before: placed beside the main window
 };
 
 }  // namespace pelmora

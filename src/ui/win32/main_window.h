@@ -2,8 +2,9 @@
 // The main window as a native Win32 window, built from its layout table. It implements the view
 // contract for the session and hands every control event to it; it holds no rule of the tool.
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <array>
 #include <functional>

@@ -18,9 +18,7 @@ constexpr DWORD previewStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIP
 constexpr DWORD previewExStyle = 0;
 constexpr UINT_PTR frameTimer = 1;
 
-RECT rectOf(const Area& a, int dpi) {
-    return RECT{scaled(a.x, dpi), scaled(a.y, dpi), scaled(a.right(), dpi), scaled(a.bottom(), dpi)};
-}
+RECT rectOf(const Area& a) { return RECT{a.x, a.y, a.right(), a.bottom()}; }
 
 HWND createLabel(HWND parent) {
     return ::CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, parent,
@@ -43,7 +41,8 @@ private:
 }  // namespace
 
 Win32PreviewWindow::Win32PreviewWindow(ControlEvents& events, HWND owner) : events_(&events) {
-    registerWindowClass(previewClass, windowObjectProc<Win32PreviewWindow>, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    registerWindowClass(previewClass, windowObjectProc<Win32PreviewWindow>,
+                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     const std::wstring title = toWide(texts::previewTitle);
     window_ = ::CreateWindowExW(previewExStyle, previewClass, title.c_str(), previewStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                 previewLayout::width, previewLayout::height, owner, nullptr,
@@ -61,7 +60,7 @@ Win32PreviewWindow::~Win32PreviewWindow() {
         ::DestroyWindow(window_);
     }
     freeFonts(fonts_);
-    if (overview_) ::DeleteObject(overview_);
+    if (stretched_) ::DeleteObject(stretched_);
 }
 
 void Win32PreviewWindow::place() {
@@ -72,13 +71,13 @@ void Win32PreviewWindow::place() {
     const auto placeLabel = [this](HWND label, const Area& area, HFONT font) {
         fonts_.push_back(font);
         ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        const RECT r = rectOf(area, dpi_);
-        ::SetWindowPos(label, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT r = rectOf(scaled(area, dpi_));
+        ::SetWindowPos(label, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
     };
     placeLabel(caption_, previewLayout::caption, createSongFont(previewLayout::captionPointSize, true, dpi_));
     placeLabel(description_, previewLayout::description, createSongFont(defaultPointSize, false, dpi_));
     freeFonts(previous);
-    scaleOverview();
     ::InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -92,21 +91,10 @@ void Win32PreviewWindow::setFrameTime(int frameTimeMs) {
 }
 
 void Win32PreviewWindow::showPreview(int frameTimeMs) {
-    if (!placed_) {
-        // Clear of the main window where the screen has room; later where the user leaves it.
+    if (!previewShown()) {
+        // Clear of the main window and the dialog where the screen has room; later where the user left it.
+        placeBesideOwner(window_, placed_);
         placed_ = true;
-        HWND owner = ::GetWindow(window_, GW_OWNER);
-        RECT main{}, own{};
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        if (owner && ::GetWindowRect(owner, &main) && ::GetWindowRect(window_, &own) &&
-            ::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
-            const RECT& work = monitor.rcWork;
-            const Point at = previewWindowPlace(
-                Area{main.left, main.top, main.right - main.left, main.bottom - main.top}, own.right - own.left,
-                own.bottom - own.top, Area{work.left, work.top, work.right - work.left, work.bottom - work.top});
-            ::SetWindowPos(window_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
     }
     ::SetTimer(window_, frameTimer, timerPeriod(frameTimeMs), nullptr);
     ::ShowWindow(window_, SW_SHOW);
@@ -121,19 +109,16 @@ void Win32PreviewWindow::closePreview() {
 bool Win32PreviewWindow::previewShown() const { return window_ && ::IsWindowVisible(window_); }
 
 void Win32PreviewWindow::setOverview(const std::vector<PreviewFrame>& frames) {
-    overviewPixels_ = previewOverviewPixels(frames);
-    scaleOverview();
-    const RECT area = rectOf(previewLayout::overview, dpi_);
+    overview_.set(frames);
+    const RECT area = rectOf(scaled(previewLayout::overview, dpi_));
     ::InvalidateRect(window_, &area, FALSE);
 }
 
-// Stretched once here, so that each frame's paint only copies it: the paints share the thread
-// that answers the controller during a download.
-void Win32PreviewWindow::scaleOverview() {
-    if (overview_) ::DeleteObject(overview_);
-    overview_ = nullptr;
-    const OverviewPixels& image = overviewPixels_;
-    if (image.pixels.empty()) return;
+// Stretched once for each show and DPI, so that each frame's paint only copies it: the paints
+// share the thread that answers the controller during a download.
+void Win32PreviewWindow::stretchOverview(int width, int height) {
+    if (stretched_) ::DeleteObject(stretched_);
+    const OverviewPixels& image = overview_.pixels;
     std::vector<std::uint32_t> bits;
     bits.reserve(image.pixels.size());
     for (const Rgb& c : image.pixels)
@@ -145,19 +130,19 @@ void Win32PreviewWindow::scaleOverview() {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    const RECT area = rectOf(previewLayout::overview, dpi_);
-    const int width = area.right - area.left, height = area.bottom - area.top;
     HDC screen = ::GetDC(window_);
     HDC memory = ::CreateCompatibleDC(screen);
-    overview_ = ::CreateCompatibleBitmap(screen, width, height);
+    stretched_ = ::CreateCompatibleBitmap(screen, width, height);
     {
-        Selected bitmap(memory, overview_);
+        Selected bitmap(memory, stretched_);
         ::SetStretchBltMode(memory, COLORONCOLOR);
         ::StretchDIBits(memory, 0, 0, width, height, 0, 0, image.width, image.height, bits.data(), &info,
                         DIB_RGB_COLORS, SRCCOPY);
     }
     ::DeleteDC(memory);
     ::ReleaseDC(window_, screen);
+    stretchedImage_ = overview_.generation;
+    stretchedSize_ = SIZE{width, height};
 }
 
 void Win32PreviewWindow::setPicture(const PreviewPicture& picture) {
@@ -166,7 +151,7 @@ void Win32PreviewWindow::setPicture(const PreviewPicture& picture) {
     if (picture.description != picture_.description)
         ::SetWindowTextW(description_, toWide(picture.description).c_str());
     picture_ = picture;
-    RECT below{0, rectOf(previewLayout::strip, dpi_).top, 0, 0};
+    RECT below{0, scaled(previewLayout::strip, dpi_).y, 0, 0};
     RECT client{};
     ::GetClientRect(window_, &client);
     below.right = client.right;
@@ -174,49 +159,56 @@ void Win32PreviewWindow::setPicture(const PreviewPicture& picture) {
     ::InvalidateRect(window_, &below, FALSE);
 }
 
-void Win32PreviewWindow::render(HDC dc) const {
-    RECT client{};
-    ::GetClientRect(window_, &client);
-    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+void Win32PreviewWindow::render(HDC dc) {
     Selected brush(dc, ::GetStockObject(DC_BRUSH));
     Selected pen(dc, ::GetStockObject(DC_PEN));
-    const RECT strip = rectOf(previewLayout::strip, dpi_);
-    ::SetDCBrushColor(dc, colourRef(previewLayout::stripBackground));
-    ::FillRect(dc, &strip, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-    // The dots of the frame as round dots, wrapped into rows; a dot the file does not hold is an
-    // empty grey ring, never a black dot.
-    const auto& dots = picture_.frame.dots;
-    for (std::size_t d = 0; d < dots.size(); ++d) {
-        const DotPlace place = previewDotPlace(dots.size(), d);
-        if (!place.fits) break;  // no more rows fit
-        // The radius rounded down: the centres round either way, and neighbours must not touch.
-        const int x = scaled(place.x, dpi_), y = scaled(place.y, dpi_), r = std::max(place.radius * dpi_ / 96, 1);
-        if (dots[d].present) {
-            const COLORREF colour = RGB(dots[d].red, dots[d].green, dots[d].blue);
-            ::SelectObject(dc, ::GetStockObject(DC_BRUSH));
+    for (const PreviewShape& shape : previewShapes(picture_, overview_, dpi_)) paintShape(dc, shape);
+}
+
+void Win32PreviewWindow::paintShape(HDC dc, const PreviewShape& shape) {
+    using Kind = PreviewShape::Kind;
+    const RECT r = rectOf(shape.area);
+    const COLORREF colour = colourRef(shape.colour);
+    switch (shape.kind) {
+        case Kind::face: {
+            // All of the client area: Wine's title bar at another DPI can leave it a little taller.
+            RECT client{};
+            ::GetClientRect(window_, &client);
+            ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+            break;
+        }
+        case Kind::fill:
+            ::SetDCBrushColor(dc, colour);
+            ::FillRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+            break;
+        case Kind::disc:
+        case Kind::ring:
+        case Kind::frame:
+            // The pen draws inside the area: Ellipse and Rectangle leave out its right and bottom edge.
+            ::SelectObject(dc, ::GetStockObject(shape.kind == Kind::disc ? DC_BRUSH : NULL_BRUSH));
             ::SetDCBrushColor(dc, colour);
             ::SetDCPenColor(dc, colour);
-        } else {
-            ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
-            ::SetDCPenColor(dc, colourRef(previewLayout::missing));
-        }
-        ::Ellipse(dc, x - r, y - r, x + r, y + r);  // 2r across, as the Qt tool draws it
+            if (shape.kind == Kind::frame)
+                ::Rectangle(dc, r.left, r.top, r.right, r.bottom);
+            else
+                ::Ellipse(dc, r.left, r.top, r.right, r.bottom);
+            break;
+        case Kind::overview:
+            copyOverview(dc, shape);
+            break;
     }
-    // The whole show at a glance, the current frame marked.
-    if (!overview_) return;
-    const RECT area = rectOf(previewLayout::overview, dpi_);
+}
+
+void Win32PreviewWindow::copyOverview(HDC dc, const PreviewShape& shape) {
+    const int width = shape.area.w, height = shape.area.h;
+    if (!stretched_ || stretchedImage_ != shape.image || stretchedSize_.cx != width || stretchedSize_.cy != height)
+        stretchOverview(width, height);
     HDC memory = ::CreateCompatibleDC(dc);
     {
-        Selected bitmap(memory, overview_);
-        ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, 0, 0, SRCCOPY);
+        Selected bitmap(memory, stretched_);
+        ::BitBlt(dc, shape.area.x, shape.area.y, width, height, memory, 0, 0, SRCCOPY);
     }
     ::DeleteDC(memory);
-    if (picture_.frames > 0 && picture_.current < overviewPixels_.height) {
-        const RECT marker = rectOf(previewMarker(picture_.current, overviewPixels_.height), dpi_);
-        ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
-        ::SetDCPenColor(dc, colourRef(previewLayout::marker));
-        ::Rectangle(dc, marker.left, marker.top, marker.right, marker.bottom);
-    }
 }
 
 // Drawn off screen first and copied at once: at 10 ms a frame a direct drawing flickers.

@@ -33,14 +33,16 @@ public:
     void setPicture(const PreviewPicture& picture) override;
 
     // Draws the client area (without the two labels) into a device context, as a paint does.
-    void render(HDC dc) const;
+    void render(HDC dc);
 
 private:
     template <class Window>
     friend LRESULT CALLBACK windowObjectProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void place();
-    void scaleOverview();
+    void paintShape(HDC dc, const PreviewShape& shape);
+    void copyOverview(HDC dc, const PreviewShape& shape);
+    void stretchOverview(int width, int height);
     void paint();
 
     ControlEvents* events_;
@@ -48,11 +50,13 @@ private:
     HWND caption_ = nullptr;
     HWND description_ = nullptr;
     int dpi_ = 96;
-    bool placed_ = false;  // placed beside the main window when first shown
+    bool placed_ = false;  // up before: placed beside the main window
     std::vector<HFONT> fonts_;
     PreviewPicture picture_;
-    OverviewPixels overviewPixels_;  // kept to stretch the overview again for a new DPI
-    HBITMAP overview_ = nullptr;     // the overview stretched over its area at the DPI
+    PreviewOverview overview_;     // kept to stretch the overview again for a new DPI
+    HBITMAP stretched_ = nullptr;  // the overview stretched over its area, once for each show and DPI
+    int stretchedImage_ = 0;       // the overview's generation it holds
+    SIZE stretchedSize_{};
 };
 
 }  // namespace pelmora
