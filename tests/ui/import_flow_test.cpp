@@ -95,6 +95,7 @@ TEST_F(ImportFlow, ADroppedFileOpensLikeOneChosenInTheFileDialog) {
         QApplication::sendEvent(window.get(), &dropped);
         EXPECT_TRUE(dropped.isAccepted());
     };
+    EXPECT_FALSE(control<QComboBox>("cbcom")->lineEdit()->acceptDrops()) << "a drop on the port box is the window's";
     drop({ledFile("a.led", 10, 3)});
     EXPECT_EQ(parameterDialog(), nullptr) << "nothing happens inside the drop itself";
     spin(5);

@@ -191,7 +191,9 @@ MainWindow::MainWindow() : QWidget(nullptr), endProgram_([] { QCoreApplication::
     for (QWidget* passive : std::initializer_list<QWidget*>{coms_, progressBar_, epprom_})
         passive->setFocusPolicy(Qt::NoFocus);
     setFocusOrder(mainWindowLayout, built_);
+    // The port box's field would take a dropped file as typed text: the window opens it instead.
     setAcceptDrops(true);
+    cbcom_->lineEdit()->setAcceptDrops(false);
 }
 
 namespace {
