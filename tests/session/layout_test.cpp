@@ -16,17 +16,7 @@ namespace {
 using K = ControlKind;
 constexpr Rgb purple{192, 0, 192};
 constexpr Rgb red{255, 0, 0};
-const std::string hint = "(如不正确,请手动输入)";
-
-struct Row {
-    std::string name;
-    ControlKind kind;
-    std::string text;
-    int x, y, w, h;
-    double pointSize;  // 0: the window's 9 pt
-    bool bold;
-    std::optional<Rgb> colour;
-};
+constexpr std::string_view hint = "(如不正确,请手动输入)";
 
 struct Window {
     const WindowLayout& layout;
@@ -34,7 +24,7 @@ struct Window {
     int width, height;
     std::optional<Rgb> background;  // none: the system's dialog colour
     std::vector<std::string> focusOrder;
-    std::vector<Row> rows;
+    std::vector<ControlLayout> rows;
 };
 
 const std::vector<Window> windows{
@@ -102,9 +92,9 @@ TEST(LayoutTables, EveryControlHasItsKindTextPlaceFontAndColourInThisOrder) {
     for (const Window& w : windows) {
         ASSERT_EQ(w.layout.controls.size(), w.rows.size()) << w.name;
         for (std::size_t i = 0; i < w.rows.size(); ++i) {
-            const Row& e = w.rows[i];
+            const ControlLayout& e = w.rows[i];
             const ControlLayout& row = w.layout.controls[i];
-            SCOPED_TRACE(w.name + "." + e.name);
+            SCOPED_TRACE(w.name + "." + std::string(e.name));
             EXPECT_EQ(row.name, e.name);
             EXPECT_EQ(row.kind, e.kind);
             EXPECT_EQ(row.text, e.text);

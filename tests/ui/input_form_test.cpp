@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -81,17 +80,7 @@ TEST_F(ParameterDialogLayout, IsAFixedWindowInFrontOfTheMainWindowThatIsNotModal
 
 using KeyFilter = InputFormTest;
 
-TEST_F(KeyFilter, LettersSignsPointSpaceAndPunctuationAreRefused) {
-    showForm();
-    for (QLineEdit* box : {dots, frames}) {
-        box->setText("7");
-        box->end(false);
-        QTest::keyClicks(box, "aZ-+. ,/:~@");
-        EXPECT_EQ(box->text(), QStringLiteral("7"));
-    }
-}
-
-TEST_F(KeyFilter, EnterEscapeAndControlCharactersAreRefusedAndDoNothing) {
+TEST_F(KeyFilter, EnterEscapeAndControlKeysAreRefusedAndDoNothing) {
     showForm();
     dots->setText("7");
     dots->end(false);
@@ -100,8 +89,6 @@ TEST_F(KeyFilter, EnterEscapeAndControlCharactersAreRefusedAndDoNothing) {
     QTest::keyClick(dots, Qt::Key_Escape);
     typeKey(dots, Qt::Key_A, QString(QChar(1)), Qt::ControlModifier);
     typeKey(dots, Qt::Key_Z, QString(QChar(26)), Qt::ControlModifier);
-    typeKey(dots, Qt::Key_Escape, QString(QChar(27)));
-    typeKey(dots, Qt::Key_unknown, QString(QChar(31)));
     EXPECT_EQ(dots->text(), QStringLiteral("7"));
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(parameterDialog(), form) << "not closed";
@@ -119,31 +106,6 @@ TEST_F(KeyFilter, CtrlVPastesNothing) {
     EXPECT_EQ(dots->text(), QStringLiteral("7"));
 }
 
-TEST_F(KeyFilter, DigitsBackspaceAndHighCodesAreAccepted) {
-    showForm();
-    dots->selectAll();
-    QTest::keyClicks(dots, "12");
-    EXPECT_EQ(dots->text(), QStringLiteral("12"));
-    QTest::keyClicks(dots, "3456789");
-    EXPECT_EQ(dots->text(), QStringLiteral("123456789"));
-    QTest::keyClick(dots, Qt::Key_Backspace);
-    EXPECT_EQ(dots->text(), QStringLiteral("12345678"));
-
-    // U+4E2D (中) is 20013 as a signed 16-bit code: 127 and above pass, like DEL (127) and é.
-    typeKey(dots, Qt::Key_unknown, QStringLiteral("中"));
-    typeKey(dots, Qt::Key_unknown, QString(QChar(0x00E9)));
-    EXPECT_EQ(dots->text(), QStringLiteral("12345678中é"));
-}
-
-TEST_F(KeyFilter, CodesFromU8000UpAreNegativeAndRefused) {
-    showForm();
-    frames->setText("5");
-    frames->end(false);
-    typeKey(frames, Qt::Key_unknown, QString(QChar(0x9F8D)));  // 龍, -24691 as a signed 16-bit code
-    typeKey(frames, Qt::Key_unknown, QString(QChar(0xFF10)));  // full-width zero
-    EXPECT_EQ(frames->text(), QStringLiteral("5"));
-}
-
 TEST_F(KeyFilter, KeysThatTypeNothingStillWork) {
     showForm();
     dots->setText("34");
@@ -155,20 +117,9 @@ TEST_F(KeyFilter, KeysThatTypeNothingStillWork) {
     QTest::keyClick(dots, Qt::Key_Left);
     QTest::keyClick(dots, Qt::Key_Delete);
     EXPECT_EQ(dots->text(), QStringLiteral("34"));
-}
-
-TEST_F(KeyFilter, InputMethodCommitsGoThroughTheSameFilter) {
-    showForm();
-    frames->setText("2");
-    frames->end(false);
-    QInputMethodEvent letter;
-    letter.setCommitString(QStringLiteral("a"));
-    QApplication::sendEvent(frames, &letter);
-    EXPECT_EQ(frames->text(), QStringLiteral("2"));
-    QInputMethodEvent digit;
-    digit.setCommitString(QStringLiteral("4"));
-    QApplication::sendEvent(frames, &digit);
-    EXPECT_EQ(frames->text(), QStringLiteral("24"));
+    dots->end(false);
+    QTest::keyClick(dots, Qt::Key_Backspace);
+    EXPECT_EQ(dots->text(), QStringLiteral("3"));
 }
 
 using MinimumOne = InputFormTest;

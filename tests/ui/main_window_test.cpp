@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -53,39 +54,48 @@ protected:
         return window->inputFormWindow();
     }
     QWidget* widget(const WindowLayout& layout, std::string_view name) {
+        if (name.empty()) return top(layout);
         auto* w = top(layout)->findChild<QWidget*>(qt(name), Qt::FindDirectChildrenOnly);
         EXPECT_NE(w, nullptr) << "no control " << name;
         return w;
     }
-    QWidget* widget(std::string_view name) { return widget(mainWindowLayout, name); }
-
-    ShownWindow shownWindow(const WindowLayout& layout) override {
-        QWidget* w = top(layout);
-        return {w->windowTitle().toStdString(), w->width(), w->height()};
+    template <class T>
+    T* main(std::string_view name) {
+        return qobject_cast<T*>(widget(mainWindowLayout, name));
     }
-    Rgb backgroundAt(const WindowLayout& layout, int x, int y) override {
-        return rgb(top(layout)->grab().toImage().pixelColor(x, y));
-    }
-    Rgb systemDialogColour() override { return rgb(QApplication::palette().color(QPalette::Window)); }
 
-    ShownControl control(const WindowLayout& layout, std::string_view name) override {
-        ShownControl shown;
+    Shown control(const WindowLayout& layout, std::string_view name) override {
+        Shown shown;
         QWidget* w = widget(layout, name);
         if (!w) return shown;
         shown.kind = kindOf(w);
         std::tie(shown.x, shown.y, shown.w, shown.h) = std::tuple(w->x(), w->y(), w->width(), w->height());
+        shown.shown = name.empty() ? w->isVisible() : !w->isHidden();  // a control whether its window is shown or not
+        shown.enabled = w->isEnabled();
+        shown.tooltip = w->toolTip().toStdString();
         auto role = QPalette::WindowText;
-        if (auto* label = qobject_cast<QLabel*>(w)) {
+        if (name.empty()) {
+            shown.text = w->windowTitle().toStdString();
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
             shown.text = label->text().toStdString();
             shown.fitsText = label->size() == label->sizeHint();
         } else if (auto* button = qobject_cast<QPushButton*>(w)) {
             shown.text = button->text().toStdString();
         } else if (auto* box = qobject_cast<QComboBox*>(w)) {
             shown.text = box->currentText().toStdString();
+            shown.selected = box->currentIndex();
+            for (int i = 0; i < box->count(); ++i) shown.entries.push_back(box->itemText(i).toStdString());
             role = QPalette::ButtonText;
         } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
             shown.text = edit->text().toStdString();
             role = QPalette::Text;
+        } else if (auto* list = qobject_cast<QListWidget*>(w)) {
+            shown.entries = listEntries();
+            for (int i = 0; i < list->count(); ++i) shown.tooltips.push_back(list->item(i)->toolTip().toStdString());
+            shown.selected = list->currentRow();
+        } else if (auto* bar = qobject_cast<QProgressBar*>(w)) {
+            std::tie(shown.minimum, shown.maximum, shown.value) =
+                std::tuple(bar->minimum(), bar->maximum(), bar->value());
         }
         shown.faces = strings(w->font().families());
         shown.fontPixels = w->font().pointSizeF() * dpi() / 72;
@@ -93,6 +103,10 @@ protected:
         shown.colour = rgb(w->palette().color(role));
         return shown;
     }
+    Rgb painted(const WindowLayout& layout, std::string_view name, int x, int y) override {
+        return rgb(widget(layout, name)->grab().toImage().pixelColor(x, y));
+    }
+    Rgb systemDialogColour() override { return rgb(QApplication::palette().color(QPalette::Window)); }
 
     void expectToolkitLook(const WindowLayout& layout, const ControlLayout& row) override {
         QWidget* w = widget(layout, row.name);
@@ -106,23 +120,20 @@ protected:
             EXPECT_TRUE(metrics.inFont(c)) << "no glyph for U+" << std::hex << static_cast<int>(c.unicode());
         if (auto* box = qobject_cast<QComboBox*>(w)) {
             // The open list draws its entries in the control's own font and colour, on white.
-            if (row.colour) {
-                EXPECT_EQ(rgb(box->palette().color(QPalette::Text)), *row.colour);
-            }
+            EXPECT_EQ(rgb(box->palette().color(QPalette::Text)),
+                      row.colour.value_or(rgb(box->palette().color(QPalette::Text))));
             EXPECT_EQ(box->view()->font(), box->font());
             EXPECT_EQ(box->view()->palette().color(QPalette::Text), box->palette().color(QPalette::Text));
             EXPECT_EQ(box->view()->palette().color(QPalette::Base), QColor(Qt::white));
         }
         if (auto* button = qobject_cast<QPushButton*>(w)) {
-            EXPECT_FALSE(button->isDefault());
-            EXPECT_FALSE(button->autoDefault());
+            EXPECT_FALSE(button->isDefault() || button->autoDefault());
         }
         if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            EXPECT_TRUE(edit->alignment().testFlag(Qt::AlignHCenter));
-            EXPECT_FALSE(edit->isReadOnly());
+            EXPECT_TRUE(edit->alignment().testFlag(Qt::AlignHCenter) && !edit->isReadOnly());
         }
-        if (row.kind == ControlKind::showList) {
-            EXPECT_EQ(w->palette().color(QPalette::Base), QColor(Qt::white));
+        if (auto* list = qobject_cast<QListWidget*>(w)) {
+            EXPECT_EQ(list->palette().color(QPalette::Base), QColor(Qt::white));
         }
     }
 
@@ -148,55 +159,42 @@ protected:
         return focusName();
     }
 
-    std::vector<std::string> entries(std::string_view name) override {
-        std::vector<std::string> texts;
-        if (auto* box = qobject_cast<QComboBox*>(widget(name)))
-            for (int i = 0; i < box->count(); ++i) texts.push_back(box->itemText(i).toStdString());
-        return name == "datList" ? listEntries() : texts;
-    }
-    int selected(std::string_view name) override {
-        if (auto* list = qobject_cast<QListWidget*>(widget(name))) return list->currentRow();
-        return qobject_cast<QComboBox*>(widget(name))->currentIndex();
-    }
-    std::string tooltip(std::string_view name, int entry) override {
-        if (auto* list = qobject_cast<QListWidget*>(widget(name))) return list->item(entry)->toolTip().toStdString();
-        auto* box = qobject_cast<QComboBox*>(widget(name));
-        return (entry < 0 ? box->toolTip() : box->itemData(entry, Qt::ToolTipRole).toString()).toStdString();
-    }
-    ShownBar bar(std::string_view name) override {
-        auto* bar = qobject_cast<QProgressBar*>(widget(name));
-        return {bar->minimum(), bar->maximum(), bar->value()};
-    }
-    bool visible(const WindowLayout& layout, std::string_view name) override {
-        if (name.empty()) return top(layout)->isVisible();
-        return !widget(layout, name)->isHidden();  // not hidden itself, whether its window is shown or not
-    }
-    bool enabled(std::string_view name) override { return widget(name)->isEnabled(); }
-    Rgb lampDrawn() override { return rgb(widget("coms")->grab().toImage().pixelColor(5, 6)); }
-
     void click(const WindowLayout& layout, std::string_view name) override {
         QWidget* w = widget(layout, name);
         QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
     }
+    // What the mouse sends for a double-click: press, release, double-click, release.
     void doubleClickEntry(int entry) override {
-        auto* list = qobject_cast<QListWidget*>(widget("datList"));
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(entry)).center());
+        auto* list = main<QListWidget>("datList");
+        QWidget* viewport = list->viewport();
+        const QPoint at = entry < 0 ? QPoint(viewport->width() / 2, viewport->height() - 3)
+                                    : list->visualItemRect(list->item(entry)).center();
+        ASSERT_TRUE(entry >= 0 || list->itemAt(at) == nullptr);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
     }
     // An arrow key on the closed list picks the entry next to the one shown.
     void choose(std::string_view name, int position) override {
-        auto* box = qobject_cast<QComboBox*>(widget(name));
+        auto* box = main<QComboBox>(name);
         box->setCurrentIndex(position > 0 ? position - 1 : position + 1);
         QTest::keyClick(box, position > 0 ? Qt::Key_Down : Qt::Key_Up);
     }
+    // A key press as the keyboard delivers it: a key and the character it types.
     void type(const WindowLayout& layout, std::string_view name, const std::string& text) override {
         QWidget* w = widget(layout, name);
         if (auto* box = qobject_cast<QComboBox*>(w)) w = box->lineEdit();
-        QTest::keyClicks(w, qt(text));
+        for (const QChar c : qt(text)) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), {});
+    }
+    void commit(const WindowLayout& layout, std::string_view name, const std::string& text) override {
+        QInputMethodEvent committed;
+        committed.setCommitString(qt(text));
+        QApplication::sendEvent(widget(layout, name), &committed);
     }
     void openList(std::string_view name) override {
-        auto* box = qobject_cast<QComboBox*>(widget(name));
-        box->showPopup();
-        box->hidePopup();
+        main<QComboBox>(name)->showPopup();
+        main<QComboBox>(name)->hidePopup();
     }
     void close(const WindowLayout& layout) override { top(layout)->close(); }
 };
