@@ -108,10 +108,5 @@ TEST(LayoutTables, EveryControlHasItsKindTextPlaceFontAndColourInThisOrder) {
     }
 }
 
-TEST(LayoutTables, TheWindowsDefaultFontIsSongAtNinePoints) {
-    EXPECT_EQ(defaultFontFamily, "宋体");
-    EXPECT_DOUBLE_EQ(defaultPointSize, 9);
-}
-
 }  // namespace
 }  // namespace pelmora

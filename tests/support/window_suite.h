@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -40,6 +41,8 @@ struct Shown {
     std::optional<Rgb> colour;                   // of its text; none: the system's own
     std::vector<std::string> entries, tooltips;  // a list's or a drop-down's, and each entry's tooltip
     int selected = -1;
+    int entriesInSight = 0;  // datList's entries wholly inside it
+    bool scrollBar = false;
     std::string tooltip;                      // the control's own
     int minimum = 0, maximum = 0, value = 0;  // a bar's
     bool shown = false, enabled = false;      // shown: not hidden itself; a window: on the screen
@@ -395,6 +398,25 @@ TYPED_TEST_P(WindowSuite, OpenShowsTheFilesNumbersInTheDialogAndOkListsTheShow) 
     EXPECT_EQ(this->session->table().showCount(), 2);
 }
 
+// A long path keeps the list at five entries in sight, with no scroll bar; the text and the tooltip
+// of an entry are the full path, only its drawing is shortened.
+TYPED_TEST_P(WindowSuite, FiveEntriesFitWithLongPathsAndEachTooltipIsTheFullPath) {
+    this->firstFocus(this->main);
+    std::filesystem::create_directories(this->folder.path() / std::string(120, 'x'));
+    std::vector<std::string> paths{this->led(std::string(120, 'x') + "/d100_f10.led", 2, 1)};
+    for (const char* name : {"b.led", "c.led", "d.led", "e.led"}) paths.push_back(this->led(name, 2, 1));
+    for (const std::string& path : paths) {
+        this->files.choose(path);
+        this->click(this->main, "open");
+        this->click(this->form, "inputok");
+    }
+    const Shown list = this->at("datList");
+    EXPECT_EQ(list.entries, paths);
+    EXPECT_EQ(list.tooltips, paths);
+    EXPECT_EQ(list.entriesInSight, 5);
+    EXPECT_FALSE(list.scrollBar);
+}
+
 // A double-click on an entry removes that show; below the entries, the list's selection decides.
 TYPED_TEST_P(WindowSuite, ADoubleClickInTheListRemovesTheShowOfTheEntryOrOfTheSelection) {
     struct Case {
@@ -452,12 +474,12 @@ TYPED_TEST_P(WindowSuite, TheNumberBoxesTakeOnlyWhatTheKeyFilterLetsIn) {
 }
 
 REGISTER_TYPED_TEST_SUITE_P(
-    WindowSuite, EachWindowHasItsTitleClientAreaAndBackground, EveryControlIsBuiltPlacedAndStyledAsItsRowSays,
-    TheKeyboardStartsAtTheFirstControlAndTabFollowsTheFocusOrder, EveryControlEventReachesTheSessionWithWhatItCarries,
-    AfterStartUpTheListsAreFilledAndNothingIsLoaded, WhatTheSessionWritesIsShown,
-    WhatTheSessionWritesIntoTheDialogIsShownAsWritten, ThePortButtonAndTheSendWorkThroughTheSession,
-    ClosingTheMainWindowShutsTheSessionDownAndEndsTheProgramOnce, OpenShowsTheFilesNumbersInTheDialogAndOkListsTheShow,
-    ADoubleClickInTheListRemovesTheShowOfTheEntryOrOfTheSelection, AChoiceInTheColourOrderListRewritesTheLoadedShows,
-    TheNumberBoxesTakeOnlyWhatTheKeyFilterLetsIn);
+    WindowSuite, FiveEntriesFitWithLongPathsAndEachTooltipIsTheFullPath, EachWindowHasItsTitleClientAreaAndBackground,
+    EveryControlIsBuiltPlacedAndStyledAsItsRowSays, TheKeyboardStartsAtTheFirstControlAndTabFollowsTheFocusOrder,
+    EveryControlEventReachesTheSessionWithWhatItCarries, AfterStartUpTheListsAreFilledAndNothingIsLoaded,
+    WhatTheSessionWritesIsShown, WhatTheSessionWritesIntoTheDialogIsShownAsWritten,
+    ThePortButtonAndTheSendWorkThroughTheSession, ClosingTheMainWindowShutsTheSessionDownAndEndsTheProgramOnce,
+    OpenShowsTheFilesNumbersInTheDialogAndOkListsTheShow, ADoubleClickInTheListRemovesTheShowOfTheEntryOrOfTheSelection,
+    AChoiceInTheColourOrderListRewritesTheLoadedShows, TheNumberBoxesTakeOnlyWhatTheKeyFilterLetsIn);
 
 }  // namespace pelmora::testing
