@@ -186,6 +186,7 @@ TYPED_TEST_P(WindowSuite, EveryControlEventReachesTheSessionWithWhatItCarries) {
         {m, "Label3", Act::click, ""},
         {m, "Label4", Act::click, ""},
         {m, "Label6", Act::click, ""},
+        {m, "size", Act::click, ""},
         {m, "opencom", Act::click, "togglePort"},
         {m, "comsend", Act::click, "send"},
         {m, "opencom", Act::click, "togglePort"},
@@ -392,6 +393,9 @@ TYPED_TEST_P(WindowSuite, OpenShowsTheFilesNumbersInTheDialogAndOkListsTheShow) 
         EXPECT_FALSE(this->control(this->form, "").shown);
     }
     EXPECT_TRUE(this->messages.shown.empty());
+    EXPECT_EQ(this->files.asked[0].initialDir, this->folder.path().string());
+    EXPECT_EQ(this->files.asked[0].filterName, "dat files (*.led)");
+    EXPECT_EQ(this->files.asked[0].title, "打开led文件");
     EXPECT_EQ(this->at("datList").entries, paths);
     EXPECT_EQ(this->at("size").text, "5.27%");
     EXPECT_EQ(this->at("epprom").value, 3000 + 180);
