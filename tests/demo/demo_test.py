@@ -120,6 +120,7 @@ def main():
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
     build, out = os.path.abspath(args.build), os.path.abspath(args.out)
+    rw.load_layout(os.path.join(build, "tests", "layout-json"))  # the windows' layout tables
     if os.geteuid() != 0:
         rw.log("SKIP: make demo links the emulated controller under /dev, which needs root")
         return rw.SKIP

@@ -24,6 +24,7 @@ Without root the /dev part (4) is skipped with a message and the rest still runs
 """
 
 import argparse
+import json
 import os
 import random
 import re
@@ -35,30 +36,17 @@ import tempfile
 import time
 
 SKIP = 77
-TITLE = "Pelmora发送软件"
 FILE_DIALOG_TITLE = "打开led文件"
-FORM_TITLE = "设置参数"
 DRAG_SOURCE_TITLE = "drag source"
 MESSAGE_TITLES = ("注意", "提示", "出错了!")
 
-# The main window's layout table: x, y, w, h in the client area.
-MAIN = {
-    "open": (12, 69, 127, 34),
-    "comsend": (150, 69, 115, 34),
-    "coms": (303, 90, 10, 13),
-    "cbcom": (345, 78, 70, 22),
-    "opencom": (417, 75, 61, 28),
-    "cbrgb": (543, 81, 94, 22),
-    "datList": (12, 120, 781, 64),
-    "ProgressBar": (15, 192, 778, 13),
-}
-# The parameter dialog's.
-FORM = {
-    "inputdots": (81, 48, 52, 19),
-    "inputframes": (81, 75, 52, 21),
-    "inputok": (93, 114, 76, 28),
-}
-BACKGROUND = (255, 224, 192)
+# The windows' layout tables as the build's layout-json prints them (load_layout): the titles,
+# the background, and each control's x, y, w, h in its window's client area.
+LAYOUT = {}
+MAIN = {}
+FORM = {}
+TITLE = FORM_TITLE = None
+BACKGROUND = None
 # Points of the main window with nothing but the window's background on them.
 BACKGROUND_POINTS = [(4, 4), (200, 50), (600, 110), (800, 200), (140, 225), (800, 258)]
 BLACK = (0, 0, 0)
@@ -70,6 +58,15 @@ COLOUR_ORDERS = [(0, 1, 2), (0, 2, 1), (1, 0, 2), (1, 2, 0), (2, 0, 1), (2, 1, 0
 DEFAULT_FRAME_TIME_CODE = 5  # 50毫秒, list position 4, plus one
 
 WAIT = 30.0  # seconds to wait for something the tool should do at once; only a hang reaches it
+
+
+def load_layout(program):
+    global TITLE, FORM_TITLE, BACKGROUND
+    LAYOUT.update(json.loads(subprocess.run([program], capture_output=True, check=True, text=True).stdout))
+    MAIN.update({name: tuple(box) for name, box in LAYOUT["main"]["controls"].items()})
+    FORM.update({name: tuple(box) for name, box in LAYOUT["inputform"]["controls"].items()})
+    TITLE, FORM_TITLE = LAYOUT["main"]["title"], LAYOUT["inputform"]["title"]
+    BACKGROUND = tuple(LAYOUT["main"]["background"])
 
 
 class Failure(Exception):
@@ -562,8 +559,10 @@ def main():
     parser.add_argument("--tool", required=True)
     parser.add_argument("--emulator", required=True)
     parser.add_argument("--drag-source", required=True, help="the program a file is dragged from")
+    parser.add_argument("--layout", required=True, help="the build's layout-json")
     parser.add_argument("--out", required=True, help="folder for the screenshots and logs")
     args = parser.parse_args()
+    load_layout(args.layout)
     # The tool is started in a folder of its own: paths given relative to here must still reach it.
     args.tool, args.emulator, args.drag_source, args.out = (
         os.path.abspath(p) for p in (args.tool, args.emulator, args.drag_source, args.out)

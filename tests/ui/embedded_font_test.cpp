@@ -1,6 +1,8 @@
 // The window's built-in font: it is registered under its own family, the windows ask for it first,
 // it holds every character of their texts, and a character it lacks still draws from the system.
 
+#include "ui/qt/embedded_font.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -10,7 +12,6 @@
 #include <QRawFont>
 #include <QStringList>
 
-#include "ui/qt/embedded_font.h"
 #include "ui/qt/fonts.h"
 
 namespace pelmora::testing {
@@ -19,14 +20,44 @@ namespace {
 // Every text the two windows show, typed here by hand from what the user sees: a text the font
 // lacks, whatever source file it comes from, fails here.
 const QStringList visibleTexts{
-    "Pelmora发送软件 Ver1.2", "一.导入LED文件", "二.发送到控制器", "发送至串口", "打开串口", "关闭串口",
-    "RGB顺序", "每帧时间", "已使用空间", "点此购买配套控制器或致电", "RGB红绿蓝", "RBG红蓝绿",
-    "GRB绿红蓝", "GBR绿蓝红", "BRG蓝红绿", "BGR蓝绿红", "毫秒", "设置参数", "全彩点数", "节目帧数",
-    "(如不正确,请手动输入)", "确定", "输入第 1 个节目参数", "开始发送中......", "所有数据已经发送到控制器中.",
-    "你没有打开任何文件或找开了错误的文件!", "文件长度超出了控制器的容量.",
-    "点数或帧数超出了文件中的数据,请重新输入.", "最多只能5个文件", "不存在该串口,请重新选择.",
-    "请先导入文件后再发送数据。", "串口没有打开或被占用了, 请换另一个串口或关闭占用该串口的程序。",
-    "没有对应的串口设备", "注意", "提示", "出错了!", "0.00%", "…",
+    "Pelmora发送软件 Ver1.2",
+    "一.导入LED文件",
+    "二.发送到控制器",
+    "发送至串口",
+    "打开串口",
+    "关闭串口",
+    "RGB顺序",
+    "每帧时间",
+    "已使用空间",
+    "点此购买配套控制器或致电",
+    "RGB红绿蓝",
+    "RBG红蓝绿",
+    "GRB绿红蓝",
+    "GBR绿蓝红",
+    "BRG蓝红绿",
+    "BGR蓝绿红",
+    "毫秒",
+    "设置参数",
+    "全彩点数",
+    "节目帧数",
+    "(如不正确,请手动输入)",
+    "确定",
+    "输入第 1 个节目参数",
+    "开始发送中......",
+    "所有数据已经发送到控制器中.",
+    "你没有打开任何文件或找开了错误的文件!",
+    "文件长度超出了控制器的容量.",
+    "点数或帧数超出了文件中的数据,请重新输入.",
+    "最多只能5个文件",
+    "不存在该串口,请重新选择.",
+    "请先导入文件后再发送数据。",
+    "串口没有打开或被占用了, 请换另一个串口或关闭占用该串口的程序。",
+    "没有对应的串口设备",
+    "注意",
+    "提示",
+    "出错了!",
+    "0.00%",
+    "…",
 };
 
 // A character of a file name, not of any text of the windows.

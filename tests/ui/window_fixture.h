@@ -1,6 +1,7 @@
 #pragma once
-// The main window on the fake platform, wired to its session as the tool's main() wires them and
-// started up, for every GUI test; and the one way these tests import a show through the window.
+// The main window on the fake platform, wired to its session as the tool's main() wires them (its
+// events counted on the way) and started up, for every GUI test; and the one way these tests
+// import a show through the window.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "counting_events.h"
 #include "fakes.h"
 #include "led_builder.h"
 #include "session/session.h"
@@ -32,7 +34,8 @@ protected:
         window = std::make_unique<MainWindow>();
         session =
             std::make_unique<Session>(*window, Platform{messages, files, web, serial, ports}, folder.path().string());
-        window->setEvents(*session);
+        events.inner = session.get();
+        window->setEvents(events);
         window->setProgramEnd([this] { ++programEnds; });
         session->startUp();
     }
@@ -97,6 +100,7 @@ protected:
 
     TempDir folder;  // the program's folder: LED files live here
     int programEnds = 0;
+    CountingEvents events;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<Session> session;
 };

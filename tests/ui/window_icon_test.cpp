@@ -1,12 +1,13 @@
 // The window icon: 32 px from the start, 256 px added once the main window has been painted.
 
+#include "ui/qt/window_icon.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QWidget>
 
 #include "event_loop.h"
-#include "ui/qt/window_icon.h"
 
 namespace pelmora::testing {
 namespace {

@@ -34,12 +34,13 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import realwindow_test as rw  # noqa: E402  LED files, the expected image, X input and screenshots
 
 COM = 13
-WIDTH, HEIGHT = 809, 265  # the main window's client area
-CLIENT_SIZES = ((269, 152), (640, 400), (WIDTH, HEIGHT))  # the parameter dialog's, the preview's, the main window's
 PREVIEW_TITLE = "节目预览"
-PREVIEW_OVERVIEW = (10, 256, 620, 134)  # the whole show at a glance, in the preview's client area
 FRAME_TIME_CODE = 10  # 100毫秒: list position 9, plus one
-FRAME_TIME_LIST = (714, 81, 82, 22)  # inputcbspeed in the main window's layout table
+
+
+def client_sizes():
+    """The client areas of the parameter dialog, the preview and the main window."""
+    return [(rw.LAYOUT[w]["width"], rw.LAYOUT[w]["height"]) for w in ("inputform", "preview", "main")]
 
 
 def windows_path(path):
@@ -73,7 +74,7 @@ class WineDesktop(rw.Desktop):
         out = self.xdotool("getwindowgeometry", "--shell", window)
         values = dict(line.split("=", 1) for line in out.split())
         x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-        client_width, client_height = min(CLIENT_SIZES, key=lambda size: abs(w - size[0]))
+        client_width, client_height = min(client_sizes(), key=lambda size: abs(w - size[0]))
         border = (w - client_width) // 2
         return x + border, y + h - client_height - border
 
@@ -169,7 +170,7 @@ def steps(run, desktop, args):
 
     order = 2  # GRB绿红蓝
     tool.choose_in_list(rw.MAIN["cbrgb"], order)
-    tool.choose_in_list(FRAME_TIME_LIST, FRAME_TIME_CODE - 5)  # 50毫秒 down to 100毫秒
+    tool.choose_in_list(rw.MAIN["inputcbspeed"], FRAME_TIME_CODE - 5)  # 50毫秒 down to 100毫秒
     desktop.screenshot("imported")
     preview_of_a_show(desktop, tool, b)
 
@@ -248,7 +249,7 @@ def preview_of_a_show(desktop, tool, show):
     wait_texts(tool, PREVIEW_TITLE, f"点数 {dots}  帧数 {frames}  字节 {dots * 3 * frames}  起始地址 {38 + 7 * 3 * 4}",
                "预览 of the second show")
     origin = desktop.origin(preview)
-    ox, oy, ow, oh = PREVIEW_OVERVIEW
+    ox, oy, ow, oh = rw.LAYOUT["preview"]["overview"]  # the whole show at a glance
 
     def overview(pic):
         # One row per frame, one column per dot: the centres of frame 0's first and the last
@@ -264,7 +265,7 @@ def preview_of_a_show(desktop, tool, show):
 
     rw.wait_picture(desktop, "preview-of-a-show", overview, "the preview's overview")
     main_origin = desktop.origin(tool.window)
-    if origin[1] < main_origin[1] + HEIGHT:
+    if origin[1] < main_origin[1] + rw.LAYOUT["main"]["height"]:
         raise rw.Failure(f"the preview at {origin} covers the main window at {main_origin}")
     desktop.focus(preview)
     desktop.key("Escape")
@@ -288,7 +289,7 @@ def preview_of_the_dialog(desktop, tool, show, start):
         x, y, w, h = rw.MAIN[name]
         if overlap(dialog, (main_x + x, main_y + y, w, h)):
             raise rw.Failure(f"the parameter dialog at {dialog} covers {name} of the main window at {main_x},{main_y}")
-    x, y = desktop.point(form, (18, 51, 56, 14))  # Label1, 全彩点数
+    x, y = desktop.point(form, rw.FORM["Label1"])  # 全彩点数
     desktop.context_menu_item(x, y, "a right-click on the parameter dialog")
     preview = desktop.wait_window(PREVIEW_TITLE, "预览 in the dialog's menu")
     if overlap(desktop.geometry(preview), dialog):
@@ -306,9 +307,10 @@ def preview_of_the_dialog(desktop, tool, show, start):
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("--wine-run", "--prefix", "--tool", "--texts", "--emulator", "--out"):
+    for option in ("--wine-run", "--prefix", "--tool", "--texts", "--emulator", "--layout", "--out"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
+    rw.load_layout(args.layout)
     # The tool runs in a folder of its own: every path given must reach from there too.
     for name in ("wine_run", "prefix", "tool", "texts", "emulator", "out"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
