@@ -72,17 +72,18 @@ TEST(PreviewLayout, ThePictureIsAListOfShapesAtTheDpi) {
         int dpi;
         std::vector<PreviewShape> expected;
     };
+    const std::vector<PreviewShape> strip{{K::face, {0, 0, 640, 400}},
+                                          {K::fill, {10, 56, 620, 190}, black},
+                                          {K::disc, {11, 57, 10, 10}, dot},
+                                          {K::ring, {23, 57, 10, 10}, grey}};
+    const PreviewShape overviewShape{K::overview, {10, 256, 620, 134}, {}, 2}, mark{K::frame, {9, 322, 622, 69}, red};
+    const auto plus = [](std::vector<PreviewShape> shapes, std::initializer_list<PreviewShape> more) {
+        shapes.insert(shapes.end(), more);
+        return shapes;
+    };
     const std::vector<Case> cases{
-        {"96 DPI: 12-pixel cells, dots of radius 5 centred at (16, 62) and (28, 62)",
-         picture,
-         overview,
-         96,
-         {{K::face, {0, 0, 640, 400}},
-          {K::fill, {10, 56, 620, 190}, black},
-          {K::disc, {11, 57, 10, 10}, dot},
-          {K::ring, {23, 57, 10, 10}, grey},
-          {K::overview, {10, 256, 620, 134}, {}, 2},
-          {K::frame, {9, 322, 622, 69}, red}}},
+        {"96 DPI: 12-pixel cells, dots of radius 5 centred at (16, 62) and (28, 62)", picture, overview, 96,
+         plus(strip, {overviewShape, mark})},
         {"144 DPI: each edge one and a half times as far, the radius rounded down",
          picture,
          overview,
@@ -93,23 +94,8 @@ TEST(PreviewLayout, ThePictureIsAListOfShapesAtTheDpi) {
           {K::ring, {35, 86, 14, 14}, grey},
           {K::overview, {15, 384, 930, 201}, {}, 2},
           {K::frame, {14, 483, 933, 104}, red}}},
-        {"no overview yet: neither it nor the mark",
-         picture,
-         PreviewOverview{},
-         96,
-         {{K::face, {0, 0, 640, 400}},
-          {K::fill, {10, 56, 620, 190}, black},
-          {K::disc, {11, 57, 10, 10}, dot},
-          {K::ring, {23, 57, 10, 10}, grey}}},
-        {"a show of no frames: no mark",
-         noFrames,
-         overview,
-         96,
-         {{K::face, {0, 0, 640, 400}},
-          {K::fill, {10, 56, 620, 190}, black},
-          {K::disc, {11, 57, 10, 10}, dot},
-          {K::ring, {23, 57, 10, 10}, grey},
-          {K::overview, {10, 256, 620, 134}, {}, 2}}},
+        {"no overview yet: neither it nor the mark", picture, PreviewOverview{}, 96, strip},
+        {"a show of no frames: no mark", noFrames, overview, 96, plus(strip, {overviewShape})},
     };
     for (const Case& c : cases) EXPECT_EQ(previewShapes(c.picture, c.overview, c.dpi), c.expected) << c.what;
 }

@@ -22,11 +22,6 @@ namespace {
 
 QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 Rgb rgb(const QColor& c) { return Rgb{std::uint8_t(c.red()), std::uint8_t(c.green()), std::uint8_t(c.blue())}; }
-std::vector<std::string> strings(const QStringList& list) {
-    std::vector<std::string> out;
-    for (const QString& s : list) out.push_back(s.toStdString());
-    return out;
-}
 
 std::optional<ControlKind> kindOf(QWidget* w) {
     using K = ControlKind;
@@ -90,17 +85,18 @@ protected:
             shown.text = edit->text().toStdString();
             role = QPalette::Text;
         } else if (auto* list = qobject_cast<QListWidget*>(w)) {
-            shown.entries = listEntries();
-            for (int i = 0; i < list->count(); ++i) shown.tooltips.push_back(list->item(i)->toolTip().toStdString());
-            shown.selected = list->currentRow();
-            for (int i = 0; i < list->count(); ++i)
+            for (int i = 0; i < list->count(); ++i) {
+                shown.entries.push_back(list->item(i)->text().toStdString());
+                shown.tooltips.push_back(list->item(i)->toolTip().toStdString());
                 shown.entriesInSight += list->viewport()->rect().contains(list->visualItemRect(list->item(i)));
+            }
+            shown.selected = list->currentRow();
             shown.scrollBar = list->horizontalScrollBar()->isVisible() || list->verticalScrollBar()->isVisible();
         } else if (auto* bar = qobject_cast<QProgressBar*>(w)) {
             std::tie(shown.minimum, shown.maximum, shown.value) =
                 std::tuple(bar->minimum(), bar->maximum(), bar->value());
         }
-        shown.faces = strings(w->font().families());
+        for (const QString& face : w->font().families()) shown.faces.push_back(face.toStdString());
         shown.fontPixels = w->font().pointSizeF() * dpi() / 72;
         shown.bold = w->font().bold();
         shown.colour = rgb(w->palette().color(role));
@@ -129,15 +125,10 @@ protected:
             EXPECT_EQ(box->view()->palette().color(QPalette::Text), box->palette().color(QPalette::Text));
             EXPECT_EQ(box->view()->palette().color(QPalette::Base), QColor(Qt::white));
         }
-        if (auto* button = qobject_cast<QPushButton*>(w)) {
-            EXPECT_FALSE(button->isDefault() || button->autoDefault());
-        }
-        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        if (auto* button = qobject_cast<QPushButton*>(w)) EXPECT_FALSE(button->isDefault() || button->autoDefault());
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
             EXPECT_TRUE(edit->alignment().testFlag(Qt::AlignHCenter) && !edit->isReadOnly());
-        }
-        if (auto* list = qobject_cast<QListWidget*>(w)) {
-            EXPECT_EQ(list->palette().color(QPalette::Base), QColor(Qt::white));
-        }
+        if (qobject_cast<QListWidget*>(w)) EXPECT_EQ(w->palette().color(QPalette::Base), QColor(Qt::white));
     }
 
     void showAndActivate(QWidget* w) {
