@@ -17,7 +17,6 @@
 
 #include "counting_events.h"
 #include "fakes.h"
-#include "led_builder.h"
 #include "session/layout.h"
 #include "session/session.h"
 #include "session/views.h"
@@ -108,14 +107,6 @@ protected:
     const WindowLayout& main = mainWindowLayout;
     const WindowLayout& form = inputFormLayout;
 
-    std::string led(const std::string& name, int dots, int frames) {
-        return this->folder.write(name, makeLedFile({.dots = dots, .frames = frames}));
-    }
-    void importShow(const std::string& name) {
-        this->files.choose(led(name, 10, 2));
-        this->click(main, "open");
-        this->click(form, "inputok");
-    }
     Shown at(std::string_view name) { return this->control(main, name); }
     std::string name(const WindowLayout& layout, std::size_t row) { return std::string(layout.controls[row].name); }
 };
@@ -157,9 +148,9 @@ TYPED_TEST_P(WindowSuite, TheKeyboardStartsAtTheFirstControlAndTabFollowsTheFocu
 
 // Each action of the user's raises its one event, with what it carries, and nothing else.
 TYPED_TEST_P(WindowSuite, EveryControlEventReachesTheSessionWithWhatItCarries) {
-    this->importShow("a.led");
-    this->importShow("b.led");
-    this->files.choose(this->led("c.led", 4, 3));
+    this->importShow(this->ledFile("a.led", 10, 2));
+    this->importShow(this->ledFile("b.led", 10, 2));
+    this->files.choose(this->ledFile("c.led", 4, 3));
     enum class Act { click, doubleClick, choose, type, openList, close };
     struct Case {
         const WindowLayout* window;
@@ -200,26 +191,18 @@ TYPED_TEST_P(WindowSuite, EveryControlEventReachesTheSessionWithWhatItCarries) {
         auto expected = counts;
         if (!c.event.empty()) ++expected[c.event];
         const int position = c.carries.value_or(1);
-        switch (c.act) {
-            case Act::click:
-                this->click(*c.window, c.control);
-                break;
-            case Act::doubleClick:
-                this->doubleClickEntry(position);
-                break;
-            case Act::choose:
-                this->choose(c.control, position);
-                break;
-            case Act::type:
-                this->type(*c.window, c.control, "3");
-                break;
-            case Act::openList:
-                this->openList(c.control);
-                break;
-            case Act::close:
-                this->close(*c.window);
-                break;
-        }
+        if (c.act == Act::click)
+            this->click(*c.window, c.control);
+        else if (c.act == Act::doubleClick)
+            this->doubleClickEntry(position);
+        else if (c.act == Act::choose)
+            this->choose(c.control, position);
+        else if (c.act == Act::type)
+            this->type(*c.window, c.control, "3");
+        else if (c.act == Act::openList)
+            this->openList(c.control);
+        else
+            this->close(*c.window);
         EXPECT_EQ(counts, expected);
         EXPECT_EQ(c.carries ? this->events.carried[c.event] : 0, c.carries.value_or(0));
     }
@@ -339,7 +322,7 @@ TYPED_TEST_P(WindowSuite, WhatTheSessionWritesIntoTheDialogIsShownAsWritten) {
 // The port button lights the lamp and locks the list, and closes the port again; a send starts
 // with the start byte and shows the progress bar.
 TYPED_TEST_P(WindowSuite, ThePortButtonAndTheSendWorkThroughTheSession) {
-    this->importShow("a.led");
+    this->importShow(this->ledFile("a.led", 10, 2));
     this->click(this->main, "opencom");
     EXPECT_TRUE(this->port.isOpen());
     EXPECT_EQ(this->port.portNumber, 1);
@@ -361,7 +344,7 @@ TYPED_TEST_P(WindowSuite, ThePortButtonAndTheSendWorkThroughTheSession) {
 
 TYPED_TEST_P(WindowSuite, ClosingTheMainWindowShutsTheSessionDownAndEndsTheProgramOnce) {
     this->firstFocus(this->main);  // the window shown
-    this->files.choose(this->led("a.led", 10, 2));
+    this->files.choose(this->ledFile("a.led", 10, 2));
     this->click(this->main, "open");
     ASSERT_TRUE(this->control(this->form, "").shown);
     this->close(this->main);
@@ -376,7 +359,7 @@ TYPED_TEST_P(WindowSuite, ClosingTheMainWindowShutsTheSessionDownAndEndsTheProgr
 TYPED_TEST_P(WindowSuite, OpenShowsTheFilesNumbersInTheDialogAndOkListsTheShow) {
     this->firstFocus(this->main);
     this->mainView().setStatus("旧的状态");
-    const std::vector<std::string> paths{this->led("first.led", 100, 10), this->led("second.led", 20, 3)};
+    const std::vector<std::string> paths{this->ledFile("first.led", 100, 10), this->ledFile("second.led", 20, 3)};
     const std::vector<std::vector<std::string>> dialogs{{"输入第 1 个节目参数", "100", "10"},
                                                         {"输入第 2 个节目参数", "20", "3"}};
     for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -407,13 +390,9 @@ TYPED_TEST_P(WindowSuite, OpenShowsTheFilesNumbersInTheDialogAndOkListsTheShow) 
 TYPED_TEST_P(WindowSuite, FiveEntriesFitWithLongPathsAndEachTooltipIsTheFullPath) {
     this->firstFocus(this->main);
     std::filesystem::create_directories(this->folder.path() / std::string(120, 'x'));
-    std::vector<std::string> paths{this->led(std::string(120, 'x') + "/d100_f10.led", 2, 1)};
-    for (const char* name : {"b.led", "c.led", "d.led", "e.led"}) paths.push_back(this->led(name, 2, 1));
-    for (const std::string& path : paths) {
-        this->files.choose(path);
-        this->click(this->main, "open");
-        this->click(this->form, "inputok");
-    }
+    std::vector<std::string> paths{this->ledFile(std::string(120, 'x') + "/d100_f10.led", 2, 1)};
+    for (const char* name : {"b.led", "c.led", "d.led", "e.led"}) paths.push_back(this->ledFile(name, 2, 1));
+    for (const std::string& path : paths) this->importShow(path);
     const Shown list = this->at("datList");
     EXPECT_EQ(list.entries, paths);
     EXPECT_EQ(list.tooltips, paths);
@@ -428,16 +407,12 @@ TYPED_TEST_P(WindowSuite, ADoubleClickInTheListRemovesTheShowOfTheEntryOrOfTheSe
         std::vector<std::string> left;
         std::string size;
     };
-    const std::string a = this->led("a.led", 100, 10), b = this->led("b.led", 20, 3);
+    const std::string a = this->ledFile("a.led", 100, 10), b = this->ledFile("b.led", 20, 3);
     for (const Case& c :
          {Case{2, -1, 0, {b}, "0.30%"}, Case{1, -1, -1, {}, "0.00%"}, Case{1, 0, -1, {}, "0.00%"},
           Case{2, 1, -1, {a}, "4.97%"}, Case{2, 0, -1, {b}, "0.30%"}, Case{2, -1, -1, {a, b}, "5.27%"}}) {
         while (this->session->table().showCount() > 0) this->session->removeShow(0);
-        for (int s = 0; s < c.shows; ++s) {
-            this->files.choose(s == 0 ? a : b);
-            this->click(this->main, "open");
-            this->click(this->form, "inputok");
-        }
+        for (int s = 0; s < c.shows; ++s) this->importShow(s == 0 ? a : b);
         this->mainView().selectShowEntry(c.selected);
         this->doubleClickEntry(c.clicked);
         SCOPED_TRACE(std::to_string(c.shows) + " shows, selected " + std::to_string(c.selected));
@@ -448,7 +423,7 @@ TYPED_TEST_P(WindowSuite, ADoubleClickInTheListRemovesTheShowOfTheEntryOrOfTheSe
 }
 
 TYPED_TEST_P(WindowSuite, AChoiceInTheColourOrderListRewritesTheLoadedShows) {
-    this->importShow("a.led");
+    this->importShow(this->ledFile("a.led", 10, 2));
     ASSERT_EQ(this->session->table().showColourOrder(1), 0);
     this->choose("cbrgb", 1);  // RBG红蓝绿
     EXPECT_EQ(this->at("cbrgb").selected, 1);

@@ -153,15 +153,24 @@ protected:
         pumpMessages();
     }
 
-    HWND control(const char* name) {
-        HWND found = findControl(window->handle(), mainWindowLayout, name);
+    // A window of the layout, the parameter dialog made as on first use; and a control of it.
+    HWND top(const WindowLayout& layout) {
+        if (&layout == &mainWindowLayout) return window->handle();
+        window->inputForm();
+        return window->form()->handle();
+    }
+    HWND handle(const WindowLayout& layout, std::string_view name) {
+        if (name.empty()) return top(layout);
+        HWND found = findControl(top(layout), layout, name);
         EXPECT_NE(found, nullptr) << "no control " << name;
         return found;
     }
-    HWND dialogControl(const char* name) {
-        HWND found = window->form() ? findControl(window->form()->handle(), inputFormLayout, name) : nullptr;
-        EXPECT_NE(found, nullptr) << "no dialog control " << name;
-        return found;
+    HWND control(const char* name) { return handle(mainWindowLayout, name); }
+    HWND dialogControl(const char* name) { return handle(inputFormLayout, name); }
+    POINT entryCentre(int entry) {
+        RECT r{};
+        ::SendMessageW(control("datList"), LB_GETITEMRECT, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(&r));
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
     void click(HWND button) {
         ::SendMessageW(button, BM_CLICK, 0, 0);
@@ -175,9 +184,6 @@ protected:
     // datList's entries, as the list box holds them.
     std::vector<std::string> listEntries() {
         return entryTexts(window->control(MainControl::datList), LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
-    }
-    int listCount() {
-        return static_cast<int>(::SendMessageW(window->control(MainControl::datList), LB_GETCOUNT, 0, 0));
     }
     std::string ledFile(const std::string& name, int dots, int frames) {
         return folder.write(name, makeLedFile({.dots = dots, .frames = frames}));
@@ -213,26 +219,10 @@ protected:
     int dpi() override { return window->dpi(); }
     MainView& mainView() override { return *window; }
     InputForm& dialog() override { return window->inputForm(); }
-    HWND top(const WindowLayout& layout) {
-        if (&layout == &mainWindowLayout) return window->handle();
-        window->inputForm();
-        return window->form()->handle();
-    }
-    HWND handle(const WindowLayout& layout, std::string_view name) {
-        if (name.empty()) return top(layout);
-        HWND found = findControl(top(layout), layout, name);
-        EXPECT_NE(found, nullptr) << "no control " << name;
-        return found;
-    }
     std::string nameOf(const WindowLayout& layout, HWND hwnd) {
         const int row = controlRow(hwnd);
         if (row < 0 || ::GetAncestor(hwnd, GA_ROOT) != top(layout)) return {};
         return std::string(layout.controls[static_cast<std::size_t>(row)].name);
-    }
-    POINT entryCentre(int entry) {
-        RECT r{};
-        ::SendMessageW(control("datList"), LB_GETITEMRECT, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(&r));
-        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
 
     Shown control(const WindowLayout& layout, std::string_view name) override {
@@ -477,11 +467,11 @@ TEST_F(Win32WindowTest, TheDialogRulesEveryChangeAndOnlyItsCloseEndsIt) {
     ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
     ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(::IsWindowVisible(dialog));
-    EXPECT_EQ(listCount(), 0);
+    EXPECT_EQ(listEntries().size(), 0u);
     ::SendMessageW(dialog, WM_CLOSE, 0, 0);
     pumpMessages();
     EXPECT_EQ(window->form(), nullptr);
-    EXPECT_EQ(listCount(), 0);
+    EXPECT_EQ(listEntries().size(), 0u);
 }
 
 // Enter does nothing in either window, also on a button that has the keyboard: none is a default
@@ -501,7 +491,7 @@ TEST_F(Win32WindowTest, EnterOnAFocusedButtonClicksNothing) {
     key(dialogControl("inputdots"), WM_KEYDOWN, VK_RETURN);
     key(dialogControl("inputdots"), WM_KEYDOWN, VK_ESCAPE);
     EXPECT_EQ(events.counts["appendShow"], 0);
-    EXPECT_EQ(listCount(), 0);
+    EXPECT_EQ(listEntries().size(), 0u);
     EXPECT_TRUE(::IsWindowVisible(window->form()->handle()));
     // Space still clicks the button that has the keyboard.
     ::SetFocus(dialogControl("inputok"));
@@ -597,37 +587,6 @@ TEST_F(Win32WindowTest, ADroppedFileOpensLikeOneChosenInTheFileDialog) {
     EXPECT_EQ(messages.shown[0].text, "你没有打开任何文件或找开了错误的文件!");
 }
 
-// The preview window's client area as it paints it, read back pixel by pixel.
-class DrawnPreview {
-public:
-    explicit DrawnPreview(HWND preview) {
-        RECT client{};
-        ::GetClientRect(preview, &client);
-        width_ = client.right;
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HDC dc = ::CreateCompatibleDC(nullptr);
-        HBITMAP canvas = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ previous = ::SelectObject(dc, canvas);
-        ::SendMessageW(preview, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-        ::GdiFlush();
-        const auto* pixels = static_cast<const std::uint32_t*>(bits);
-        pixels_.assign(pixels, pixels + static_cast<std::size_t>(client.right) * client.bottom);
-        ::SelectObject(dc, previous);
-        ::DeleteObject(canvas);
-        ::DeleteDC(dc);
-    }
-    COLORREF at(int x, int y) const {
-        const std::uint32_t p = pixels_[static_cast<std::size_t>(y) * width_ + x];
-        return RGB(p >> 16 & 0xff, p >> 8 & 0xff, p & 0xff);
-    }
-
-private:
-    int width_ = 0;
-    std::vector<std::uint32_t> pixels_;
-};
-
 class Win32PreviewTest : public Win32WindowTest {
 protected:
     // A right-click on datList at a point of it, and 预览 in the menu when one comes.
@@ -638,11 +597,7 @@ protected:
         ::SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(client.x, client.y));
         pumpMessages();
     }
-    void previewEntry(int entry) {
-        RECT r{};
-        ::SendMessageW(control("datList"), LB_GETITEMRECT, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(&r));
-        rightClickList({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-    }
+    void previewEntry(int entry) { rightClickList(entryCentre(entry)); }
     HWND preview() { return window->previewWindow() ? window->previewWindow()->handle() : nullptr; }
     bool shown() { return preview() && ::IsWindowVisible(preview()); }
     std::wstring caption() { return windowText(window->previewWindow()->caption()); }
@@ -650,6 +605,11 @@ protected:
     // by a frame before a test looks (no tick is handled while it looks).
     int shownFrame() { return std::stoi(caption().substr(2)) - 1; }
     std::wstring description() { return windowText(window->previewWindow()->description()); }
+    // A pixel of the preview's client area as it paints it.
+    COLORREF drawn(int x, int y) {
+        const Rgb c = paintedAt(preview(), WM_PRINTCLIENT, x, y);
+        return RGB(c.r, c.g, c.b);
+    }
 };
 
 COLORREF filePixel(int frame, int dot) {
@@ -694,15 +654,14 @@ TEST_F(Win32PreviewTest, TheListsMenuPlaysThatEntrysShowInTheFilesOwnColours) {
     EXPECT_EQ(caption(), L"第 " + std::to_wstring(f + 1) + L" / 2 帧");
     EXPECT_EQ(description(), L"点数 3  帧数 2  字节 18  起始地址 158");
     // Three dots take 12-pixel cells from the strip's corner (10, 56): dot 1's centre is (28, 62).
-    const DrawnPreview drawn(preview());
-    EXPECT_EQ(drawn.at(28, 62), filePixel(f, 1));
-    EXPECT_EQ(drawn.at(16, 62), filePixel(f, 0));
-    EXPECT_EQ(drawn.at(100, 62), RGB(0, 0, 0)) << "the strip beyond the dots";
+    EXPECT_EQ(drawn(28, 62), filePixel(f, 1));
+    EXPECT_EQ(drawn(16, 62), filePixel(f, 0));
+    EXPECT_EQ(drawn(100, 62), RGB(0, 0, 0)) << "the strip beyond the dots";
     // The overview below: frame 0's row in the upper half, frame 1's in the lower; dot 0's column.
-    EXPECT_EQ(drawn.at(20, 280), filePixel(0, 0));
-    EXPECT_EQ(drawn.at(20, 360), filePixel(1, 0));
-    EXPECT_EQ(drawn.at(9, f == 0 ? 280 : 360), RGB(255, 0, 0)) << "the current frame marked";
-    EXPECT_NE(drawn.at(9, f == 0 ? 360 : 280), RGB(255, 0, 0)) << "the other not";
+    EXPECT_EQ(drawn(20, 280), filePixel(0, 0));
+    EXPECT_EQ(drawn(20, 360), filePixel(1, 0));
+    EXPECT_EQ(drawn(9, f == 0 ? 280 : 360), RGB(255, 0, 0)) << "the current frame marked";
+    EXPECT_NE(drawn(9, f == 0 ? 360 : 280), RGB(255, 0, 0)) << "the other not";
 
     // It plays: the next frame comes by itself, and the main window is as it was.
     EXPECT_TRUE(runUntil([&] { return shownFrame() == 1 - f; }));
@@ -710,7 +669,7 @@ TEST_F(Win32PreviewTest, TheListsMenuPlaysThatEntrysShowInTheFilesOwnColours) {
     ::SendMessageW(control("inputcbspeed"), CB_SETCURSEL, 0, 0);
     notify(control("inputcbspeed"), CBN_SELCHANGE);
     EXPECT_EQ(events.counts["changeFrameTime"], 1) << "another frame time reaches the session";
-    EXPECT_EQ(listCount(), 2);
+    EXPECT_EQ(listEntries().size(), 2u);
     EXPECT_EQ(static_cast<int>(::SendMessageW(control("datList"), LB_GETCURSEL, 0, 0)), selected);
 }
 
@@ -727,12 +686,11 @@ TEST_F(Win32PreviewTest, AtAnotherDpiItsAreasAndDotsScale) {
     EXPECT_EQ(placeInParent(window->previewWindow()->description()).top, 45);
     EXPECT_EQ(fontOf(window->previewWindow()->caption()).lfHeight, -21);  // 10.5 pt at 144 DPI
     // Dot 1 of three at (28, 62) at 96 DPI: (42, 93); radius 5 becomes 7. The strip from (15, 84).
-    const DrawnPreview drawn(preview());
-    EXPECT_EQ(drawn.at(42, 93), filePixel(shownFrame(), 1));
-    EXPECT_EQ(drawn.at(42 + 6, 93), filePixel(shownFrame(), 1));
-    EXPECT_EQ(drawn.at(42 + 9, 93), RGB(0, 0, 0)) << "a gap before the next dot";
-    EXPECT_EQ(drawn.at(16, 86), RGB(0, 0, 0));
-    EXPECT_EQ(drawn.at(13, 86), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(drawn(42, 93), filePixel(shownFrame(), 1));
+    EXPECT_EQ(drawn(42 + 6, 93), filePixel(shownFrame(), 1));
+    EXPECT_EQ(drawn(42 + 9, 93), RGB(0, 0, 0)) << "a gap before the next dot";
+    EXPECT_EQ(drawn(16, 86), RGB(0, 0, 0));
+    EXPECT_EQ(drawn(13, 86), ::GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(Win32PreviewTest, EscapeItsCloseButtonAndTheRemovalOfItsShowCloseIt) {
@@ -770,7 +728,7 @@ TEST_F(Win32PreviewTest, EscapeItsCloseButtonAndTheRemovalOfItsShowCloseIt) {
     EXPECT_EQ(menus.back().at.y, below.y);
     ::SendMessageW(control("datList"), WM_LBUTTONDBLCLK, 0, MAKELPARAM(20, 5));
     pumpMessages();
-    EXPECT_EQ(listCount(), 1);
+    EXPECT_EQ(listEntries().size(), 1u);
     EXPECT_FALSE(shown());
 }
 
@@ -814,10 +772,9 @@ TEST_F(Win32PreviewTest, TheDialogsMenuPreviewsTheWaitingFileAsTyped) {
     ::SetWindowTextW(dialogControl("inputdots"), L"400");
     pumpMessages();
     EXPECT_EQ(description(), L"点数 400  帧数 2  字节 2400  起始地址 38");
-    const DrawnPreview drawn(preview());
-    EXPECT_EQ(drawn.at(16, 62), filePixel(shownFrame(), 0));
-    EXPECT_EQ(drawn.at(520, 146), RGB(0, 0, 0)) << "a missing dot is not filled";
-    EXPECT_EQ(drawn.at(520, 141), RGB(160, 160, 160)) << "but ringed";
+    EXPECT_EQ(drawn(16, 62), filePixel(shownFrame(), 0));
+    EXPECT_EQ(drawn(520, 146), RGB(0, 0, 0)) << "a missing dot is not filled";
+    EXPECT_EQ(drawn(520, 141), RGB(160, 160, 160)) << "but ringed";
 }
 
 }  // namespace
