@@ -27,13 +27,9 @@ struct Window {
     std::vector<ControlLayout> rows;
 };
 
+// clang-format off
 const std::vector<Window> windows{
-    {mainWindowLayout,
-     "main",
-     "Pelmora发送软件",
-     809,
-     265,
-     Rgb{255, 224, 192},
+    {mainWindowLayout, "main", "Pelmora发送软件", 809, 265, Rgb{255, 224, 192},
      {"open", "comsend", "cbcom", "opencom", "datList", "cbrgb", "inputcbspeed"},
      {
          {"Label3", K::centredLabel, "Pelmora发送软件 Ver1.2", 280, 18, 245, 21, 15.75, true, Rgb{128, 64, 64}},
@@ -55,12 +51,7 @@ const std::vector<Window> windows{
          {"size", K::label, "", 726, 246, 0, 0, 0, false, red},
          {"Label5", K::linkLabel, "点此购买配套控制器或致电400-000-0000", 237, 240, 280, 16, 12, false, Rgb{0, 0, 255}},
      }},
-    {inputFormLayout,
-     "inputform",
-     "设置参数",
-     269,
-     152,
-     std::nullopt,
+    {inputFormLayout, "inputform", "设置参数", 269, 152, std::nullopt,
      {"inputdots", "inputframes", "inputok"},
      {
          {"inputformcaption", K::centredLabel, "参数", 120, 15, 31, 14, 10.5, true, red},
@@ -73,6 +64,7 @@ const std::vector<Window> windows{
          {"inputok", K::button, "确定", 93, 114, 76, 28, 0, false, {}},
      }},
 };
+// clang-format on
 
 TEST(LayoutTables, EachWindowHasItsTitleClientAreaBackgroundAndFocusOrder) {
     for (const Window& w : windows) {
