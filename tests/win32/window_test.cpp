@@ -189,10 +189,14 @@ protected:
         return folder.write(name, makeLedFile({.dots = dots, .frames = frames}));
     }
     // Open, the file dialog choosing `path`, then inputok with the preset numbers.
-    void importShow(const std::string& path) {
+    // Open, the file dialog choosing `path`: the parameter dialog, or nullptr.
+    HWND openDialog(const std::string& path) {
         files.choose(path);
         click(control("open"));
-        ASSERT_TRUE(window->form());
+        return window->form() ? window->form()->handle() : nullptr;
+    }
+    void importShow(const std::string& path) {
+        ASSERT_TRUE(openDialog(path));
         click(dialogControl("inputok"));
     }
 
@@ -359,10 +363,8 @@ TEST_F(Win32Windows, AtAnotherDpiEveryControlIsPlacedForIt) {
 // Neither window can be resized, minimised or maximised; the dialog stays in front of the main
 // window, which takes input while it is up.
 TEST_F(Win32WindowTest, TheWindowsAreFixedAndTheDialogIsOwnedAndNotModal) {
-    files.choose(ledFile("a.led", 10, 2));
-    click(control("open"));
-    ASSERT_TRUE(window->form());
-    HWND dialog = window->form()->handle();
+    HWND dialog = openDialog(ledFile("a.led", 10, 2));
+    ASSERT_TRUE(dialog);
     for (HWND w : {window->handle(), dialog}) {
         const LONG_PTR style = ::GetWindowLongPtrW(w, GWL_STYLE);
         EXPECT_TRUE(style & WS_SYSMENU);
@@ -374,11 +376,10 @@ TEST_F(Win32WindowTest, TheWindowsAreFixedAndTheDialogIsOwnedAndNotModal) {
 }
 
 TEST_F(Win32WindowTest, TheDialogOpensWhereItCoversNoneOfTheMainWindowsButtons) {
-    files.choose(ledFile("a.led", 10, 2));
-    click(control("open"));
-    ASSERT_TRUE(window->form());
+    HWND form = openDialog(ledFile("a.led", 10, 2));
+    ASSERT_TRUE(form);
     RECT dialog{}, button{}, overlap{};
-    ::GetWindowRect(window->form()->handle(), &dialog);
+    ::GetWindowRect(form, &dialog);
     for (const char* name : {"open", "comsend", "opencom"}) {
         ::GetWindowRect(control(name), &button);
         EXPECT_FALSE(::IntersectRect(&overlap, &dialog, &button)) << name;
@@ -394,13 +395,9 @@ TEST(Win32Scaling, LengthsAndFontsScaleWithTheDpi) {
     struct Case {
         int length, dpi, scaled;
     };
-    for (const Case& c : std::vector<Case>{{809, 96, 809},
-                                           {809, 144, 1214},
-                                           {265, 144, 398},
-                                           {13, 144, 20},
-                                           {22, 120, 28},
-                                           {781, 192, 1562},
-                                           {0, 144, 0}}) {
+    const Case cases[] = {{809, 96, 809}, {809, 144, 1214}, {265, 144, 398}, {13, 144, 20},
+                          {22, 120, 28},  {781, 192, 1562}, {0, 144, 0}};
+    for (const Case& c : cases) {
         EXPECT_EQ(scaled(c.length, c.dpi), c.scaled) << c.length << " at " << c.dpi;
     }
     ControlLayout row{"datList", ControlKind::showList, {}, 12, 120, 781, 64};
@@ -455,15 +452,13 @@ TEST_F(Win32WindowTest, ARowOfTheListIsAsHighAsItsFontAndBelowTheEntriesThereIsN
 }
 
 TEST_F(Win32WindowTest, TheDialogRulesEveryChangeAndOnlyItsCloseEndsIt) {
-    files.choose(ledFile("a.led", 10, 2));
-    click(control("open"));
+    HWND dialog = openDialog(ledFile("a.led", 10, 2));
     HWND dots = dialogControl("inputdots");
     // The minimum-one rule puts back what an edit leaves too low.
     ::SetWindowTextW(dots, L"");
     EXPECT_EQ(windowText(dots), L"1");
 
     // Enter and Escape do nothing; inputok hands over once; closing is the session's.
-    HWND dialog = window->form()->handle();
     ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
     ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(::IsWindowVisible(dialog));
@@ -484,8 +479,7 @@ TEST_F(Win32WindowTest, EnterOnAFocusedButtonClicksNothing) {
     EXPECT_EQ(events.counts["send"], 0);
     EXPECT_TRUE(messages.shown.empty());
 
-    files.choose(ledFile("a.led", 10, 2));
-    click(control("open"));
+    openDialog(ledFile("a.led", 10, 2));
     ::SetFocus(dialogControl("inputok"));
     key(dialogControl("inputok"), WM_KEYDOWN, VK_RETURN);
     key(dialogControl("inputdots"), WM_KEYDOWN, VK_RETURN);
@@ -546,9 +540,7 @@ int WINAPI recordingMessageBox(HWND, LPCWSTR, LPCWSTR, UINT) {
 }
 
 TEST_F(Win32WindowTest, AMessageBoxKeepsTheParameterDialogFromInputWhileItIsUp) {
-    files.choose(ledFile("a.led", 10, 2));
-    click(control("open"));
-    formDuringBox = window->form()->handle();
+    formDuringBox = openDialog(ledFile("a.led", 10, 2));
     Win32MessageBox box(recordingMessageBox);
     box.setOwner(window->handle());
     box.show("注意", "text", MessageBox::Icon::exclamation);
@@ -733,19 +725,17 @@ TEST_F(Win32PreviewTest, EscapeItsCloseButtonAndTheRemovalOfItsShowCloseIt) {
 }
 
 TEST_F(Win32PreviewTest, TheDialogsMenuPreviewsTheWaitingFileAsTyped) {
-    files.choose(ledFile("a.led", 4, 2));
-    click(control("open"));
-    ASSERT_TRUE(window->form());
+    HWND dialog = openDialog(ledFile("a.led", 4, 2));
+    ASSERT_TRUE(dialog);
     // The menu key on the dialog (no point), and a right-click on one of its labels.
     menuAnswer = 0;
-    ::SendMessageW(window->form()->handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window->form()->handle()),
-                   MAKELPARAM(-1, -1));
+    ::SendMessageW(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(dialog), MAKELPARAM(-1, -1));
     pumpMessages();
     ASSERT_EQ(menus.size(), 1u);
-    EXPECT_EQ(menus[0].owner, window->form()->handle());
+    EXPECT_EQ(menus[0].owner, dialog);
     EXPECT_EQ(menus[0].items, std::vector<std::wstring>{L"预览"});
     POINT corner{0, 0};
-    ::ClientToScreen(window->form()->handle(), &corner);
+    ::ClientToScreen(dialog, &corner);
     EXPECT_EQ(menus[0].at.x, corner.x) << "the menu at the dialog's corner";
     EXPECT_EQ(menus[0].at.y, corner.y);
     ASSERT_TRUE(shown());
@@ -758,11 +748,11 @@ TEST_F(Win32PreviewTest, TheDialogsMenuPreviewsTheWaitingFileAsTyped) {
     pumpMessages();
     EXPECT_EQ(menus.size(), 2u);
     ASSERT_TRUE(shown());
-    EXPECT_TRUE(::IsWindowVisible(window->form()->handle())) << "the dialog stays";
+    EXPECT_TRUE(::IsWindowVisible(dialog)) << "the dialog stays";
     // Outside the client area (the title bar keeps the window's own menu) there is no 预览.
     RECT frame{};
-    ::GetWindowRect(window->form()->handle(), &frame);
-    ::SendMessageW(window->form()->handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window->form()->handle()),
+    ::GetWindowRect(dialog, &frame);
+    ::SendMessageW(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(dialog),
                    MAKELPARAM(frame.right + 40, (frame.top + frame.bottom) / 2));
     EXPECT_EQ(menus.size(), 2u);
 
