@@ -18,18 +18,13 @@ public:
     void startUp() override { ++counts["startUp"], inner->startUp(); }
     void openLedFile() override { ++counts["openLedFile"], inner->openLedFile(); }
     void openDroppedFiles(const std::vector<std::string>& paths) override {
-        ++counts["openDroppedFiles"], carried["openDroppedFiles"] = static_cast<int>(paths.size());
-        inner->openDroppedFiles(paths);
+        count("openDroppedFiles", static_cast<int>(paths.size())), inner->openDroppedFiles(paths);
     }
     void appendShow() override { ++counts["appendShow"], inner->appendShow(); }
     void closeInputForm() override { ++counts["closeInputForm"], inner->closeInputForm(); }
     void removeShow(int selected) override { count("removeShow", selected), inner->removeShow(selected); }
-    void changeColourOrder(int position) override {
-        count("changeColourOrder", position), inner->changeColourOrder(position);
-    }
-    void changeFrameTime(int position) override {
-        count("changeFrameTime", position), inner->changeFrameTime(position);
-    }
+    void changeColourOrder(int p) override { count("changeColourOrder", p), inner->changeColourOrder(p); }
+    void changeFrameTime(int p) override { count("changeFrameTime", p), inner->changeFrameTime(p); }
     void choosePort(int position) override { count("choosePort", position), inner->choosePort(position); }
     void typePortText() override { ++counts["typePortText"], inner->typePortText(); }
     void send() override { ++counts["send"], inner->send(); }

@@ -323,17 +323,14 @@ TYPED_TEST_P(WindowSuite, WhatTheSessionWritesIntoTheDialogIsShownAsWritten) {
 // with the start byte and shows the progress bar.
 TYPED_TEST_P(WindowSuite, ThePortButtonAndTheSendWorkThroughTheSession) {
     this->importShow(this->ledFile("a.led", 10, 2));
-    this->click(this->main, "opencom");
-    EXPECT_TRUE(this->port.isOpen());
-    EXPECT_EQ(this->port.portNumber, 1);
-    EXPECT_EQ(this->painted(this->main, "coms", 5, 6), (Rgb{255, 0, 0}));
-    EXPECT_EQ(this->at("opencom").text, "关闭串口");
-    EXPECT_FALSE(this->at("cbcom").enabled);
-    this->click(this->main, "opencom");
-    EXPECT_FALSE(this->port.isOpen());
-    EXPECT_EQ(this->painted(this->main, "coms", 5, 6), (Rgb{0, 0, 0}));
-    EXPECT_EQ(this->at("opencom").text, "打开串口");
-    EXPECT_TRUE(this->at("cbcom").enabled);
+    for (const bool open : {true, false}) {
+        this->click(this->main, "opencom");
+        EXPECT_EQ(this->port.isOpen(), open);
+        EXPECT_EQ(this->painted(this->main, "coms", 5, 6), (open ? Rgb{255, 0, 0} : Rgb{0, 0, 0}));
+        EXPECT_EQ(this->at("opencom").text, open ? "关闭串口" : "打开串口");
+        EXPECT_EQ(this->at("cbcom").enabled, !open);
+    }
+    EXPECT_EQ(this->port.portNumber, 1) << "the port opened";
 
     this->click(this->main, "opencom");
     this->click(this->main, "comsend");

@@ -125,10 +125,15 @@ protected:
             EXPECT_EQ(box->view()->palette().color(QPalette::Text), box->palette().color(QPalette::Text));
             EXPECT_EQ(box->view()->palette().color(QPalette::Base), QColor(Qt::white));
         }
-        if (auto* button = qobject_cast<QPushButton*>(w)) EXPECT_FALSE(button->isDefault() || button->autoDefault());
-        if (auto* edit = qobject_cast<QLineEdit*>(w))
+        if (auto* button = qobject_cast<QPushButton*>(w)) {
+            EXPECT_FALSE(button->isDefault() || button->autoDefault());
+        }
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
             EXPECT_TRUE(edit->alignment().testFlag(Qt::AlignHCenter) && !edit->isReadOnly());
-        if (qobject_cast<QListWidget*>(w)) EXPECT_EQ(w->palette().color(QPalette::Base), QColor(Qt::white));
+        }
+        if (qobject_cast<QListWidget*>(w)) {
+            EXPECT_EQ(w->palette().color(QPalette::Base), QColor(Qt::white));
+        }
     }
 
     void showAndActivate(QWidget* w) {
@@ -246,9 +251,8 @@ TEST_F(PortList, OpeningTheListShowsWhereEachEntryLeads) {
     showWindow();
     auto* cbcom = control<QComboBox>("cbcom");
     cbcom->showPopup();
-    EXPECT_EQ(cbcom->itemData(0, Qt::ToolTipRole).toString().toStdString(), "USB-SERIAL CH340 (COM1)");
-    EXPECT_EQ(cbcom->itemData(1, Qt::ToolTipRole).toString().toStdString(), "/dev/ttyS0");
-    EXPECT_EQ(cbcom->itemData(2, Qt::ToolTipRole).toString().toStdString(), texts::noDeviceTooltip);
+    const std::vector<std::string> tips{"USB-SERIAL CH340 (COM1)", "/dev/ttyS0", std::string(texts::noDeviceTooltip)};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(cbcom->itemData(i, Qt::ToolTipRole).toString().toStdString(), tips[i]) << i;
     cbcom->hidePopup();
 }
 
