@@ -170,6 +170,8 @@ private:
     bool flushOutput(Clock::time_point now);
     void finished(Clock::time_point now);
     void makeNoise(Clock::time_point now);
+    bool take(const pollfd& p, Clock::time_point now);
+    void abandonIfQuiet(Clock::time_point now);
     std::string outPath() const;
     std::optional<Clock::time_point> nextDeadline() const;
     void drain();
@@ -320,8 +322,35 @@ void Line::drain() {
         ::usleep(1000);
 }
 
-int Line::run(const sigset_t& waitMask) {
+// Takes what the poll found; false when the line is gone.
+bool Line::take(const pollfd& p, Clock::time_point now) {
     std::uint8_t buffer[4096];
+    if (p.revents & POLLIN) {
+        const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+        if (n > 0) received(buffer, static_cast<std::size_t>(n), now);
+        if (n > 0 || (n < 0 && (errno == EAGAIN || errno == EINTR))) return true;
+    } else if (!(p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        return true;
+    }
+    std::fprintf(stderr, "controller-emulator: the line is gone\n");
+    return false;
+}
+
+// A download the tool stopped answering in the middle of is forgotten after --idle.
+void Line::abandonIfQuiet(Clock::time_point now) {
+    const auto state = controller_.state();
+    const bool midDownload =
+        state == ControllerEmulator::State::readingHeader || state == ControllerEmulator::State::readingData;
+    if (!midDownload || options_.idleMs == 0 || !incoming_.empty() ||
+        now - lastActivity_ < std::chrono::milliseconds(options_.idleMs))
+        return;
+    std::printf("line quiet for %ld ms after %zu of %zu bytes: download abandoned, waiting for 0x41\n", options_.idleMs,
+                controller_.received(), pelmora::emulator::headerSize + controller_.dataLength());
+    std::fflush(stdout);
+    controller_.reset();
+}
+
+int Line::run(const sigset_t& waitMask) {
     while (!stopRequested && !done_) {
         const auto deadline = nextDeadline();
         timespec timeout{};
@@ -329,42 +358,20 @@ int Line::run(const sigset_t& waitMask) {
         pollfd p{fd_, POLLIN, 0};
         if (!outgoing_.empty() && outgoing_.front().due <= Clock::now()) p.events |= POLLOUT;
         const int ready = ::ppoll(&p, 1, deadline ? &timeout : nullptr, &waitMask);
+        if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) {
-            if (errno == EINTR) continue;
             std::perror("controller-emulator: poll");
             return 1;
         }
-        auto now = Clock::now();
-        if (p.revents & POLLIN) {
-            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-            if (n > 0) {
-                received(buffer, static_cast<std::size_t>(n), now);
-            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                std::fprintf(stderr, "controller-emulator: the line is gone\n");
-                return 1;
-            }
-        } else if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            std::fprintf(stderr, "controller-emulator: the line is gone\n");
-            return 1;
-        }
-        now = Clock::now();
+        if (!take(p, Clock::now())) return 1;
+        const auto now = Clock::now();
         makeNoise(now);
         deliverDue(now);
         if (!flushOutput(now)) {
             std::fprintf(stderr, "controller-emulator: cannot write to the line\n");
             return 1;
         }
-        const auto state = controller_.state();
-        const bool midDownload =
-            state == ControllerEmulator::State::readingHeader || state == ControllerEmulator::State::readingData;
-        if (midDownload && options_.idleMs > 0 && incoming_.empty() &&
-            now - lastActivity_ >= std::chrono::milliseconds(options_.idleMs)) {
-            std::printf("line quiet for %ld ms after %zu of %zu bytes: download abandoned, waiting for 0x41\n",
-                        options_.idleMs, controller_.received(),
-                        pelmora::emulator::headerSize + controller_.dataLength());
-            std::fflush(stdout);
-            controller_.reset();
-        }
+        abandonIfQuiet(now);
     }
     if (done_) drain();
     if (controller_.unexpectedBytes() > 0) {
