@@ -2,6 +2,7 @@
 // its /dev serial devices and the Qt serial port on a Qt core event loop (no display needed).
 // Its messages go out in the terminal's encoding; Ctrl-C ends it through the command's own steps.
 
+#include <libintl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,7 +138,9 @@ int main(int argc, char* argv[]) {
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
-    // Messages in the terminal's encoding where that is not UTF-8.
+    // Messages in the terminal's encoding where that is not UTF-8. The system's own words come
+    // in UTF-8 like the command's, whatever the locale, and are converted with them.
+    ::bind_textdomain_codeset("libc", "UTF-8");
     const std::string encoding = pelmora::terminalEncoding();
     pelmora::EncodedTextBuffer outText(STDOUT_FILENO, encoding), errText(STDERR_FILENO, encoding);
     std::ostream out(encoding.empty() ? std::cout.rdbuf() : &outText);

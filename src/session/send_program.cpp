@@ -119,8 +119,10 @@ struct Station {
     SendReport& report;
     std::string sha256;
     std::string portLabel() const { return options.port.empty() ? std::string(texts::anyPort) : options.port; }
+    // The port as the command was given it, or else the device it found.
+    std::string portName(const std::string& device) const { return options.port.empty() ? device : options.port; }
     void tell(int unit, const std::string& device, const UnitEnd& end) {
-        report.unit({unit, platform.localTime(), device, end.result, end.bytes, end.ms, sha256}, end.message);
+        report.unit({unit, platform.localTime(), portName(device), end.result, end.bytes, end.ms, sha256}, end.message);
     }
 };
 
@@ -129,8 +131,7 @@ int runOnce(Station& s) {
         openThePort(s.options, s.platform, s.report, s.options.waitPort, texts::waitingForPort(s.portLabel()));
     if (opened.failed) {
         const bool interrupted = *opened.failed == SendResult::interrupted;
-        s.tell(1, opened.device.empty() ? s.options.port : opened.device,
-               {*opened.failed, interrupted ? std::string(texts::interrupted) : std::string()});
+        s.tell(1, opened.device, {*opened.failed, interrupted ? std::string(texts::interrupted) : std::string()});
         return status(statusOf(*opened.failed));
     }
     const UnitEnd end = download(s.options, s.image, s.platform, s.report);
@@ -145,7 +146,7 @@ bool waitForUnplug(Station& s, const std::string& device, const std::string& ide
         if (s.platform.interrupted()) return false;
         const FoundPort found = s.platform.findPort(s.options.port);
         if (found.device.empty() || s.platform.deviceIdentity(found.device) != identity) return true;
-        if (!announced) s.report.note(texts::unplugController(device));
+        if (!announced) s.report.note(texts::unplugController(s.portName(device)));
         s.platform.pause();
     }
 }
