@@ -19,7 +19,6 @@
   noise     a device that sends a byte every 0.5 s and asks for nothing: exit 3 after --timeout
   early     a controller that says 0x16 before it was sent everything: exit 3, saying how much
             it had asked for (-v shows the handshake)
-  interrupt Ctrl-C during a download: exit 130
   nobody    a port this user may not open (run as nobody): exit 2 with the dialout hint
   image     --image over an input file, a folder or a device: refused, the file untouched
   gb18030   in a zh_CN.GB18030 locale the messages are GB18030
@@ -316,27 +315,6 @@ def case_early(send, emulator, folder):
         check("said early" in log, f"early {after}: the emulator said {log}")
 
 
-def case_interrupt(send, folder):
-    master, slave = pty.openpty()
-    tty.setraw(slave)
-    rng = random.Random(17)
-    show = builder.make_led_file(os.path.join(folder, "stopped.led"), 10, 2, 0, rng)
-    sending = subprocess.Popen([send, "-p", os.ttyname(slave), "--timeout", "60", show["path"]],
-                               stderr=subprocess.PIPE, env=ENGLISH)
-    try:
-        ready, _, _ = select.select([master], [], [], 30)
-        check(ready and os.read(master, 1) == b"\x41", "interrupt: no start byte")
-        sending.send_signal(signal.SIGINT)
-        status = sending.wait(timeout=30)
-    finally:
-        if sending.poll() is None:
-            sending.kill()
-        os.close(master)
-        os.close(slave)
-    said = sending.stderr.read().decode()
-    check(status == 130 and "pelmora-send: 已中断" in said, f"interrupt: exit {status}: {said}")
-
-
 def as_nobody():
     os.setgid(65534)
     os.setuid(65534)
@@ -427,7 +405,6 @@ def main():
         case_repeat(args.send, args.emulator, folder)
         case_noise(args.send, args.emulator, folder)
         case_early(args.send, args.emulator, folder)
-        case_interrupt(args.send, folder)
         case_nobody(args.send, folder)
         case_image(args.send, folder)
         case_gb18030(args.send, folder)

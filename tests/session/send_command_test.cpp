@@ -110,17 +110,6 @@ TEST(SendArguments, BadArgumentsAreRefusedWithAReason) {
     }
 }
 
-// The help is the parser's own: every option it takes, with the ranges and the exit statuses.
-TEST(SendArguments, TheHelpNamesEveryOptionWithItsRangeAndTheExitStatuses) {
-    const std::string help = sendUsage();
-    for (const char* text : {"-p,--port PORT", "-o,--order ORDER", "-t,--frame-time MS", "10 到 300 毫秒, 以 10 为单位",
-                             "--timeout S",    "1 到 3600",        "--deadline S",       "1 到 86400",
-                             "--image FILE",   "--dry-run",        "--wait-port",        "--repeat",
-                             "--list-ports",   "--json",           "-q,--quiet",         "-v,--verbose",
-                             "-h,--help",      "--version",        "退出状态: 0",        "130 下载中按了 Ctrl-C"})
-        EXPECT_NE(help.find(text), std::string::npos) << text;
-}
-
 // Files by name; any other is missing, or fails as `unreadable` says.
 struct Files {
     std::map<std::string, Bytes> content;

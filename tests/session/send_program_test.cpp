@@ -94,43 +94,6 @@ struct Station {
     std::ostringstream out, err;
 };
 
-// Three controllers one after another: the operator pulls each out once it is done and plugs
-// the next in; after the third, Ctrl-C while the station waits. Each is programmed once.
-TEST(SendStation, RepeatProgramsEachControllerOnceUntilCtrlCBetweenThem) {
-    Station s;
-    auto& platform = s.platform;
-    int next = 1;
-    platform.onPause = [&] {
-        if (platform.plugged && platform.controllers[platform.plugged].downloadsCompleted() == 1)
-            platform.plugged = 0;  // pulled out
-        else if (!platform.plugged && next <= 3)
-            platform.plugged = next++;
-        else if (!platform.plugged)
-            platform.interrupt = true;
-    };
-    EXPECT_EQ(s.run({"--repeat", "--json", "-p", "COM1"}), 0);
-    const Bytes image = testing::expectedImage({{"a.led", platform.files["a.led"], 10, 2}}, 0, 5);
-    for (int n = 1; n <= 3; ++n) {
-        EXPECT_EQ(platform.controllers[n].downloadsCompleted(), 1) << n;
-        EXPECT_EQ(platform.controllers[n].image(), image) << n;
-    }
-    EXPECT_EQ(platform.opens, 3);
-    const auto lines = s.errLines();
-    for (const char* line :
-         {"pelmora-send: 等待第 1 台控制器 (COM1)...", "pelmora-send: [12:00] 第 1 台 COM1: 完成, 0.0 秒",
-          "pelmora-send: 请拔下 COM1 上的控制器", "pelmora-send: 等待第 3 台控制器 (COM1)...",
-          "pelmora-send: 等待第 4 台控制器 (COM1)...", "pelmora-send: 共 3 台控制器, 3 台完成"})
-        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
-    std::istringstream objects(s.out.str());
-    int units = 0;
-    for (std::string object; std::getline(objects, object); ++units)
-        EXPECT_NE(object.find("\"unit\":" + std::to_string(units + 1) +
-                              ",\"time\":\"12:00\",\"port\":\"COM1\",\"result\":\"done\""),
-                  std::string::npos)
-            << object;
-    EXPECT_EQ(units, 3);
-}
-
 // Ctrl-C while a controller is being programmed: the port is closed, then exit 130; in repeat mode
 // with the count.
 TEST(SendStation, CtrlCDuringADownloadClosesThePortAndExits130) {

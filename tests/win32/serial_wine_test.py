@@ -25,7 +25,6 @@ import hashlib
 import json
 import os
 import pty
-import queue
 import select
 import subprocess
 import sys
@@ -36,7 +35,9 @@ import signal
 import tty
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "realwindow"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app"))
 import realwindow_test as builder  # noqa: E402  the LED files and the expected image, from the format
+from send_cli_test import Lines  # noqa: E402  a program's lines as they come
 
 COM = 7
 
@@ -283,32 +284,6 @@ def case_send(args):
     return not problems
 
 
-def stream_lines(stream):
-    """A queue that gets each line of stream as it comes, and None at its end."""
-    lines = queue.Queue()
-
-    def read():
-        for line in stream:
-            lines.put(line.decode(errors="replace").rstrip("\r\n"))
-        lines.put(None)
-
-    threading.Thread(target=read, daemon=True).start()
-    return lines
-
-
-def wait_line(lines, text, seen, limit=120):
-    while True:
-        try:
-            line = lines.get(timeout=limit)
-        except queue.Empty:
-            return False
-        if line is None:
-            return False
-        seen.append(line)
-        if text in line:
-            return True
-
-
 def case_repeat(args):
     rng = random.Random(14)
     show = builder.make_led_file(os.path.join(args.work, "station.led"), 300, 4, 1, rng)
@@ -322,22 +297,20 @@ def case_repeat(args):
                                 stdout=subprocess.PIPE)
     station = subprocess.Popen([args.wine_run, args.prefix, args.send, "--repeat", "--json", "-p", "COM14",
                                 windows_path(show["path"])], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    said, seen, problems = stream_lines(station.stderr), [], []
+    said, problems = Lines(station.stderr), []
     try:
         # The next controller is plugged in once the station has seen the last one go.
         for unit in (2, 3):
-            if not wait_line(said, f"等待第 {unit} 台控制器", seen):
-                problems.append(f"no wait for controller {unit}: {seen}")
+            if not said.wait_for(f"等待第 {unit} 台控制器", 120):
+                problems.append(f"no wait for controller {unit}: {said.seen}")
                 break
             if unit == 2:
                 emulator.send_signal(signal.SIGUSR1)
         # Ctrl-C while it waits for a third: Wine hands SIGINT to the program as a console Ctrl-C.
         station.send_signal(signal.SIGINT)
         status = station.wait(timeout=60)
-        while wait_line(said, "\0", seen, 10):
-            pass
-        if status != 0 or not any("共 2 台控制器, 2 台完成" in line for line in seen):
-            problems.append(f"Ctrl-C between units: exit {status}: {seen}")
+        if status != 0 or not any("共 2 台控制器, 2 台完成" in line for line in said.rest()):
+            problems.append(f"Ctrl-C between units: exit {status}: {said.seen}")
     except subprocess.TimeoutExpired:
         problems.append("Ctrl-C between units did not end it")
     finally:
