@@ -25,6 +25,7 @@ std::span<const std::uint8_t> Handshake::start() {
     chunkCount_ = image_.dataLength / chunkSize;
     tailBytes_ = image_.dataLength % chunkSize;
     chunkIndex_ = 0;
+    headerSent_ = lastChunkSent_ = false;
     return startBytes;
 }
 
@@ -48,10 +49,11 @@ HandshakeStep Handshake::receive(std::span<const std::uint8_t> bytes) {
     switch (bytes.front()) {
         case headerRequest:
             step.write = image_.sendBuffer;
-            step.headerSent = true;
+            step.headerSent = headerSent_ = true;
             break;
         case chunkRequest:
             step.write = nextChunk(step);
+            if (step.chunk > 0 && step.chunk == chunks()) lastChunkSent_ = true;
             break;
         case allReceived:
             step.completed = true;

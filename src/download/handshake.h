@@ -46,6 +46,10 @@ public:
 
     // Chunk writes of the download begun last: full chunks, and one for a shorter tail.
     int chunks() const { return chunkCount_ + (tailBytes_ > 0 ? 1 : 0); }
+    // Whether the header and the last chunk have been written since start(): chunks only go out
+    // in order, so the whole image has. The window does not ask; pelmora-send takes a completion
+    // byte as done only then.
+    bool wholeImageSent() const { return headerSent_ && (lastChunkSent_ || chunks() == 0); }
 
 private:
     std::span<const std::uint8_t> nextChunk(HandshakeStep& step);
@@ -54,6 +58,8 @@ private:
     std::int32_t chunkCount_ = 0;
     std::int32_t tailBytes_ = 0;
     std::int32_t chunkIndex_ = 0;
+    bool headerSent_ = false;
+    bool lastChunkSent_ = false;
 };
 
 }  // namespace pelmora

@@ -41,6 +41,11 @@ struct FileRead {
 // read-only and always closed again.
 FileRead readWholeFile(const std::string& path);
 
+// Writes bytes to a file through a temporary file beside it, renamed into place once the bytes
+// are all there: a reader never sees half a file, and a failure leaves what was there before.
+// False when any step failed (the temporary file is then removed).
+bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
 // The folder of the running program, where the file dialog opens.
 std::string programFolder();
 

@@ -1,5 +1,8 @@
 #include "session/texts.h"
 
+#include <charconv>
+#include <cstdio>
+
 #include "platform/file_system.h"
 #include "platform/serial_port.h"
 
@@ -52,6 +55,30 @@ std::string fileFailure(FileFailure failure, const std::string& systemText) {
         default:
             return withSystemText(fileNotRead, systemText);
     }
+}
+
+std::string seconds(std::int64_t ms) {
+    char text[32];
+    const auto [end, error] =
+        std::to_chars(text, text + sizeof text, static_cast<double>(ms) / 1000.0, std::chars_format::fixed, 1);
+    return error == std::errc() ? std::string(text, end) : std::to_string(ms / 1000);
+}
+
+std::string controllerSilent(std::int64_t waitedMs, std::int64_t ignoredBytes) {
+    std::string text = "控制器已经 " + seconds(waitedMs) + " 秒没有发出请求";
+    if (ignoredBytes > 0) text += " (其间收到 " + std::to_string(ignoredBytes) + " 个无法识别的字节)";
+    return text;
+}
+
+std::string deadlinePassed(std::int64_t deadlineMs, std::int64_t sent, std::int64_t total) {
+    return "下载没有在 --deadline 的 " + seconds(deadlineMs) + " 秒内完成 (已发送 " + std::to_string(sent) + " / " +
+           std::to_string(total) + " 字节)";
+}
+
+std::string traceReceived(std::uint8_t byte, std::string_view meaning) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(byte));
+    return "<- " + std::string(hex) + " " + std::string(meaning);
 }
 
 }  // namespace pelmora::texts

@@ -86,36 +86,61 @@ inline std::string portNotOpen(int portNumber) {
     return "COM" + std::to_string(portNumber) + "串口没有打开或被占用了, 请换另一个串口或关闭占用该串口的程序。";
 }
 
-// pelmora-send: its usage, its refusals of arguments (each followed by the argument) and its messages.
+// pelmora-send: its help (the options' own descriptions, built with their ranges), its refusals of
+// arguments (each followed by the argument) and its messages.
 inline constexpr std::string_view sendProgram = "pelmora-send";
-inline constexpr std::string_view sendUsage =
-    "用法: pelmora-send [选项] 文件[@点数x帧数]...\n"
-    "把 1 到 5 个 LED 文件按顺序下载到控制器中.\n"
-    "\n"
-    "  -p, --port 串口        COM3, 或设备路径 (/dev/ttyUSB0, \\\\.\\COM12); 不给出时使用唯一的串口设备\n"
-    "  -o, --order 顺序       RGB, RBG, GRB, GBR, BRG 或 BGR (默认 RGB)\n"
-    "  -t, --frame-time 毫秒  每帧时间, 10 到 300, 以 10 为单位 (默认 50)\n"
-    "      --timeout 秒       控制器沉默超过这么多秒时放弃 (默认 5)\n"
-    "      --image 文件       同时把控制器的内存映像写入文件, - 为标准输出\n"
-    "      --dry-run          只生成映像, 不打开串口\n"
-    "      --wait-port        等待串口出现后再打开\n"
-    "      --list-ports       列出 COM1 到 COM16 及其设备\n"
-    "  -q, --quiet            不显示进度\n"
-    "  -h, --help             显示本帮助\n"
-    "      --version          显示版本\n"
-    "\n"
-    "退出状态: 0 控制器已接收全部数据; 1 参数错误或文件被拒绝; 2 串口无法打开;\n"
-    "3 控制器超时无应答或线路中断.\n";
+inline constexpr std::string_view sendUsageLine = "用法: pelmora-send [选项] 文件[@点数x帧数]...\n";
+inline constexpr std::string_view sendDescription = "把 1 到 5 个 LED 文件按顺序下载到控制器中.";
+inline constexpr std::string_view optionsGroup = "选项";
+inline constexpr std::string_view filesGroup = "文件";
+inline constexpr std::string_view showsHelp = "LED 文件; @点数x帧数 代替参数对话框的预设值";
+inline constexpr std::string_view portHelp =
+    "COM3, 或设备路径 (/dev/ttyUSB0, \\\\.\\COM12); 不给出时使用唯一的串口设备";
+inline constexpr std::string_view orderHelp = "RGB, RBG, GRB, GBR, BRG 或 BGR (默认 RGB)";
+inline std::string frameTimeHelp(int from, int to, int step, int preset) {
+    return "每帧时间, " + std::to_string(from) + " 到 " + std::to_string(to) + " 毫秒, 以 " + std::to_string(step) +
+           " 为单位 (默认 " + std::to_string(preset) + ")";
+}
+inline std::string timeoutHelp(int from, int to, int preset) {
+    return "控制器这么多秒没有发出请求时放弃, " + std::to_string(from) + " 到 " + std::to_string(to) + " (默认 " +
+           std::to_string(preset) + ")";
+}
+inline std::string deadlineHelp(int from, int to) {
+    return "一次下载最多用这么多秒, " + std::to_string(from) + " 到 " + std::to_string(to) + " (默认不限)";
+}
+inline constexpr std::string_view imageHelp = "同时把控制器的内存映像写入文件 (不能是输入文件或设备), - 为标准输出";
+inline constexpr std::string_view dryRunHelp = "只生成映像, 不打开串口";
+inline constexpr std::string_view waitPortHelp = "串口还不存在时等它出现, 然后下载一次";
+inline constexpr std::string_view repeatHelp =
+    "生产线: 下载一台控制器, 等它被拔下, 再等下一台, 如此直到按 Ctrl-C; 每台一行记录";
+inline constexpr std::string_view listPortsHelp = "列出 COM1 到 COM16 及其设备, 标出当前用户无法打开的设备";
+inline constexpr std::string_view jsonHelp =
+    "每台控制器在标准输出上写一个 JSON 对象 (结果, 退出状态, 串口, 字节数, 秒数, 映像的 SHA-256)";
+inline constexpr std::string_view quietHelp = "不显示进度和等待信息";
+inline constexpr std::string_view verboseHelp = "在标准错误上逐字节显示握手过程";
+inline constexpr std::string_view helpHelp = "显示本帮助";
+inline constexpr std::string_view versionHelp = "显示版本";
+inline constexpr std::string_view exitStatusHelp =
+    "退出状态: 0 全部数据发送之后控制器发来了完成信号; 1 参数错误或文件被拒绝; 2 串口无法打开;\n"
+    "3 控制器超时没有请求, 超过 --deadline, 过早发来完成信号或线路中断; 130 下载中按了 Ctrl-C.\n"
+    "--repeat 在两台控制器之间按 Ctrl-C 时以 0 退出.\n";
 inline constexpr std::string_view seeHelp = "用 --help 查看用法.";
 inline constexpr std::string_view badFileArgument = "无法识别的文件参数: ";
-inline constexpr std::string_view portNeedsValue = "--port 需要一个串口";
-inline constexpr std::string_view orderNeedsValue = "--order 需要一个颜色顺序";
+inline std::string needsValue(const std::string& option) { return option + " 需要一个值"; }
 inline constexpr std::string_view badOrder = "颜色顺序必须是 RGB, RBG, GRB, GBR, BRG 或 BGR: ";
-inline constexpr std::string_view badFrameTime = "每帧时间必须是 10 到 300 之间 10 的倍数 (毫秒): ";
-inline constexpr std::string_view badTimeout = "--timeout 必须是 1 到 3600 之间的秒数: ";
-inline constexpr std::string_view imageNeedsValue = "--image 需要一个文件";
+inline std::string badFrameTime(int from, int to, int step) {
+    return "每帧时间必须是 " + std::to_string(from) + " 到 " + std::to_string(to) + " 之间 " + std::to_string(step) +
+           " 的倍数 (毫秒): ";
+}
+inline std::string badSeconds(int from, int to) {
+    return "必须是 " + std::to_string(from) + " 到 " + std::to_string(to) + " 之间的秒数: ";
+}
 inline constexpr std::string_view unknownOption = "未知选项: ";
+inline constexpr std::string_view badArguments = "参数有误";  // what the parser said follows in brackets
 inline constexpr std::string_view noShowArgument = "请给出至少一个 LED 文件";
+inline constexpr std::string_view jsonAndImageOnStdout = "--json 和 --image - 不能同时使用: 两者都写标准输出";
+inline constexpr std::string_view imageIsInput = "映像文件不能是输入文件: ";
+inline constexpr std::string_view imageNotRegular = "映像文件只能是普通文件, 不能是设备或文件夹: ";
 inline constexpr std::string_view imageNotWritten = "无法写入映像文件";
 inline constexpr std::string_view noPortFound = "没有找到串口设备, 请用 --port 指定";
 inline constexpr std::string_view severalPortsFound = "有多个串口设备, 请用 --port 指定其中一个:";
@@ -123,7 +148,46 @@ inline constexpr std::string_view lineLost = "线路中断: ";  // followed by n
 inline std::string chunkProgress(int chunk, int chunks) {
     return "块 " + std::to_string(chunk) + " / " + std::to_string(chunks);
 }
-inline std::string controllerSilent(int seconds) { return "控制器在 " + std::to_string(seconds) + " 秒内没有应答"; }
+// Seconds with one decimal, whatever the locale says of the decimal point.
+std::string seconds(std::int64_t ms);
+// The time since the controller's last request it was answered, and the bytes that came meanwhile.
+std::string controllerSilent(std::int64_t waitedMs, std::int64_t ignoredBytes);
+std::string deadlinePassed(std::int64_t deadlineMs, std::int64_t sent, std::int64_t total);
+inline std::string earlyCompletion(std::int64_t asked, std::int64_t total) {
+    return "控制器只要了 " + std::to_string(asked) + " / " + std::to_string(total) +
+           " 字节就发来了完成信号 0x16, 数据没有全部发送";
+}
+inline constexpr std::string_view interrupted = "已中断 (Ctrl-C)";
+inline constexpr std::string_view anyPort = "串口设备";  // no --port: the one device present
+inline std::string waitingForPort(const std::string& port) { return "等待 " + port + " 出现..."; }
+inline std::string waitingForController(int unit, const std::string& port) {
+    return "等待第 " + std::to_string(unit) + " 台控制器 (" + port + ")...";
+}
+inline std::string unplugController(const std::string& port) { return "请拔下 " + port + " 上的控制器"; }
+// The word of each result in a unit's line, and its name in --json, in the order of SendResult.
+inline constexpr std::string_view resultWords[] = {"完成",     "超时",   "超过时限",    "过早完成",
+                                                   "线路中断", "已中断", "串口无法打开"};
+inline constexpr std::string_view resultNames[] = {"done",      "silent",      "deadline", "early-end",
+                                                   "line-lost", "interrupted", "no-port"};
+inline std::string unitLine(const std::string& time, int unit, const std::string& port, std::string_view result,
+                            std::int64_t ms) {
+    return "[" + time + "] 第 " + std::to_string(unit) + " 台 " + port + ": " + std::string(result) + ", " +
+           seconds(ms) + " 秒";
+}
+inline std::string stationCount(int units, int done) {
+    return "共 " + std::to_string(units) + " 台控制器, " + std::to_string(done) + " 台完成";
+}
+// -v: the handshake byte by byte.
+inline constexpr std::string_view traceStart = "-> 0x41 开始下载";
+inline constexpr std::string_view headerAsked = "请求文件头";
+inline constexpr std::string_view chunkAsked = "请求下一块";
+inline constexpr std::string_view allReceivedSaid = "全部收到";
+inline constexpr std::string_view byteIgnored = "不理会";
+std::string traceReceived(std::uint8_t byte, std::string_view meaning);
+inline constexpr std::string_view traceHeader = "-> 文件头 38 字节";
+inline std::string traceChunk(int chunk, int chunks, std::size_t bytes) {
+    return "-> 块 " + std::to_string(chunk) + " / " + std::to_string(chunks) + ", " + std::to_string(bytes) + " 字节";
+}
 // Why the port did not open: missing is noSuchPort, the window's one message.
 inline constexpr std::string_view portBusy = "该串口被其他程序占用, 请关闭占用该串口的程序";
 inline constexpr std::string_view portNotPermitted = "当前用户无权打开该串口: 请把用户加入 dialout 组, 然后重新登录";

@@ -13,17 +13,31 @@
   wait      --wait-port: started before the controller is plugged in, done once it is
   dry       --dry-run --image -: the image on standard output, exit 0, no port
   other     --list-ports, --help and a bad argument
+  repeat    --repeat --json: three controllers plugged in one after another (the emulator's
+            unplug removes the pty's link and makes it again), each programmed once, byte-equal,
+            one JSON object each; Ctrl-C between two of them ends with exit 0 and the count 3
+  noise     a device that sends a byte every 0.5 s and asks for nothing: exit 3 after --timeout
+  early     a controller that says 0x16 before it was sent everything: exit 3, saying how much
+            it had asked for (-v shows the handshake)
+  nobody    a port this user may not open (run as nobody): exit 2 with the dialout hint
+  image     --image over an input file, a folder or a device: refused, the file untouched
+  gb18030   in a zh_CN.GB18030 locale the messages are GB18030
 """
 
 import argparse
 import errno
+import hashlib
+import json
 import os
 import pty
+import queue
 import random
 import select
+import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import tty
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "realwindow"))
@@ -43,7 +57,10 @@ ENGLISH = dict(os.environ, LC_ALL="C.UTF-8")
 
 
 def run(send, *args, timeout=60):
-    return subprocess.run([send, *args], capture_output=True, timeout=timeout, env=ENGLISH)
+    try:
+        return subprocess.run([send, *args], capture_output=True, timeout=timeout, env=ENGLISH)
+    except subprocess.TimeoutExpired:
+        return subprocess.CompletedProcess([send, *args], -1, b"", f"hung for {timeout} s".encode())
 
 
 def case_full(send, emulator, folder):
@@ -193,6 +210,182 @@ def case_other(send):
     check(bad.returncode == 1 and "每帧时间" in bad.stderr.decode(), f"other: bad frame time gave {bad.returncode}")
 
 
+class Lines:
+    """The lines of a program's stream as they come, for waiting on one of them."""
+
+    def __init__(self, stream):
+        self.seen = []
+        self._queue = queue.Queue()
+        threading.Thread(target=self._read, args=(stream,), daemon=True).start()
+
+    def _read(self, stream):
+        for line in stream:
+            self._queue.put(line.decode(errors="replace").rstrip("\n"))
+        self._queue.put(None)
+
+    def wait_for(self, text, limit=60):
+        """True once a line with text has come; False when the stream ended (or hung) first."""
+        while True:
+            try:
+                line = self._queue.get(timeout=limit)
+            except queue.Empty:
+                return False
+            if line is None:
+                self._queue.put(None)
+                return False
+            self.seen.append(line)
+            if text in line:
+                return True
+
+    def rest(self):
+        while self.wait_for("\0"):
+            pass
+        return self.seen
+
+
+def case_repeat(send, emulator, folder):
+    rng = random.Random(16)
+    show = builder.make_led_file(os.path.join(folder, "station.led"), 50, 6, 0, rng)
+    expected = builder.memory_image([dict(show, dots=50, frames=6)], 0, 5)
+    plug = os.path.join(folder, "ttyUSB3")
+    controllers = subprocess.Popen([emulator, "--link", plug, "--unplug", "--out", os.path.join(folder, "unit-%d.img")],
+                                   stdout=subprocess.PIPE)
+    station = subprocess.Popen([send, "--repeat", "--json", "-p", plug, show["path"]], stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, env=ENGLISH)
+    said, log = Lines(station.stderr), Lines(controllers.stdout)
+    try:
+        # Each next controller is plugged in once the station has seen the last one go.
+        for unit in (2, 3, 4):
+            check(said.wait_for(f"等待第 {unit} 台控制器"), f"repeat: no wait for unit {unit}: {said.seen}")
+            if unit < 4:
+                controllers.send_signal(signal.SIGUSR1)
+        station.send_signal(signal.SIGINT)
+        status = station.wait(timeout=30)
+        objects = [json.loads(line) for line in station.stdout.read().decode().splitlines()]
+    finally:
+        for p in (station, controllers):
+            if p.poll() is None:
+                p.terminate()
+            p.wait()
+    lines, emulated = said.rest(), log.rest()
+    check(status == 0, f"repeat: exit {status}: {lines}")
+    check(any("共 3 台控制器, 3 台完成" in line for line in lines), f"repeat: no count of 3 in {lines}")
+    check(sum(" 台 " in line and ": 完成, " in line for line in lines) == 3, f"repeat: unit lines {lines}")
+    digest = hashlib.sha256(expected).hexdigest()
+    check([(o["unit"], o["result"], o["exit"], o["bytes"], o["sha256"], o["port"]) for o in objects] ==
+          [(n, "done", 0, len(expected), digest, plug) for n in (1, 2, 3)], f"repeat: --json gave {objects}")
+    # Each controller asked once for the header and got one download, with nothing unasked.
+    check(sum("-> 0x41 header" in line for line in emulated) == 3, f"repeat: the controllers saw {emulated}")
+    done = [line for line in emulated if line.startswith("download ")]
+    check(len(done) == 3 and all(" 0 unexpected bytes" in line for line in done), f"repeat: {done}")
+    check(not any("not asked for" in line for line in emulated), f"repeat: {emulated}")
+    for n in (1, 2, 3):
+        with open(os.path.join(folder, f"unit-{n}.img"), "rb") as f:
+            check(f.read() == expected, f"repeat: controller {n} holds another image")
+
+
+def run_against(send, emulator, folder, name, emulator_args, send_args):
+    """pelmora-send against an emulator started with emulator_args; its result and the emulator's log."""
+    rng = random.Random(len(name))
+    show = builder.make_led_file(os.path.join(folder, f"{name}.led"), 200, 1, 1, rng)  # 600 bytes
+    controller = subprocess.Popen([emulator, *emulator_args], stdout=subprocess.PIPE, text=True)
+    device = controller.stdout.readline().strip()
+    try:
+        result = run(send, "-p", device, *send_args, show["path"])
+    finally:
+        controller.terminate()
+        log = controller.communicate(timeout=30)[0]
+    return result, log
+
+
+def case_noise(send, emulator, folder):
+    result, _ = run_against(send, emulator, folder, "noise", ["--noise", "500"], ["--timeout", "2"])
+    said = result.stderr.decode()
+    check(result.returncode == 3, f"noise: exit {result.returncode}: {said}")
+    check("pelmora-send: 控制器已经 2." in said and "秒没有发出请求 (其间收到 " in said, f"noise: said {said}")
+
+
+def case_early(send, emulator, folder):
+    for after, asked in ((0, "0 / 638"), (38, "38 / 638")):
+        result, log = run_against(send, emulator, folder, "early", ["--early", str(after)], ["-v"])
+        said = result.stderr.decode()
+        check(result.returncode == 3, f"early {after}: exit {result.returncode}: {said}")
+        check(f"pelmora-send: 控制器只要了 {asked} 字节就发来了完成信号 0x16" in said, f"early {after}: said {said}")
+        check("<- 0x16 全部收到" in said and "所有数据已经发送到控制器中." not in said, f"early {after}: said {said}")
+        check("said early" in log, f"early {after}: the emulator said {log}")
+
+
+def as_nobody():
+    os.setgid(65534)
+    os.setuid(65534)
+
+
+def case_nobody(send, folder):
+    if os.geteuid() != 0:
+        print("nobody: not root, so the port is this user's own: left out")
+        return
+    master, slave = pty.openpty()
+    device = os.ttyname(slave)
+    os.chmod(device, 0o600)
+    shared = tempfile.mkdtemp(prefix="nobody-", dir=folder)
+    os.chmod(folder, 0o755)
+    os.chmod(shared, 0o755)
+    show = builder.make_led_file(os.path.join(shared, "any.led"), 10, 2, 0, random.Random(18))
+    os.chmod(show["path"], 0o644)
+    try:
+        result = subprocess.run([send, "-p", device, show["path"]], capture_output=True, timeout=60, env=ENGLISH,
+                                preexec_fn=as_nobody)
+    finally:
+        os.close(master)
+        os.close(slave)
+    said = result.stderr.decode()
+    check(result.returncode == 2, f"nobody: exit {result.returncode}: {said}")
+    check(f"{device}: 当前用户无权打开该串口: 请把用户加入 dialout 组" in said, f"nobody: said {said}")
+
+
+def case_image(send, folder):
+    show = builder.make_led_file(os.path.join(folder, "kept.led"), 10, 2, 0, random.Random(19))
+    master, slave = pty.openpty()
+    cases = [(show["path"], "映像文件不能是输入文件: "), (os.path.join(folder, "."), "映像文件只能是普通文件"),
+             (os.ttyname(slave), "映像文件只能是普通文件")]
+    try:
+        for target, refusal in cases:
+            result = run(send, "--dry-run", "--image", target, show["path"])
+            said = result.stderr.decode()
+            check(result.returncode == 1 and refusal in said, f"image {target}: exit {result.returncode}: {said}")
+        check(select.select([master], [], [], 0)[0] == [], "image: bytes went out on the device")
+    finally:
+        os.close(master)
+        os.close(slave)
+    with open(show["path"], "rb") as f:
+        check(f.read() == show["content"], "image: the LED file was overwritten")
+    # Written through a temporary file: nothing is left beside the image.
+    written = os.path.join(folder, "image-only", "out.img")
+    os.makedirs(os.path.dirname(written))
+    result = run(send, "--dry-run", "--image", written, show["path"])
+    check(result.returncode == 0 and os.listdir(os.path.dirname(written)) == ["out.img"],
+          f"image: exit {result.returncode}, left {os.listdir(os.path.dirname(written))}")
+
+
+def case_gb18030(send, folder):
+    locales = os.path.join(folder, "locales")
+    os.makedirs(locales)
+    made = subprocess.run(["localedef", "-i", "zh_CN", "-f", "GB18030", os.path.join(locales, "zh_CN.GB18030")],
+                          capture_output=True)
+    check(made.returncode in (0, 1) and os.path.isdir(os.path.join(locales, "zh_CN.GB18030")),
+          f"gb18030: localedef failed: {made.stderr.decode()}")
+    environment = dict(os.environ, LOCPATH=locales, LC_ALL="zh_CN.GB18030")
+    result = subprocess.run([send, "-p", os.path.join(folder, "ttyUSB98"), os.path.join(folder, "absent.led")],
+                            capture_output=True, timeout=60, env=environment)
+    expected = "pelmora-send: " + os.path.join(folder, "absent.led") + ": 文件不存在 ("
+    try:
+        said = result.stderr.decode("gb18030")
+    except UnicodeDecodeError:
+        said = repr(result.stderr)
+    # The system's own words, in the locale's language, come through whole as well.
+    check(expected in said and "?" not in said and said.endswith(")\n"), f"gb18030: said {said}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--send", required=True)
@@ -209,6 +402,12 @@ def main():
         case_wait(args.send, args.emulator, folder)
         case_dry(args.send, folder)
         case_other(args.send)
+        case_repeat(args.send, args.emulator, folder)
+        case_noise(args.send, args.emulator, folder)
+        case_early(args.send, args.emulator, folder)
+        case_nobody(args.send, folder)
+        case_image(args.send, folder)
+        case_gb18030(args.send, folder)
     print("PASS" if not failures else f"{len(failures)} failures")
     return 1 if failures else 0
 

@@ -135,6 +135,29 @@ TEST_F(HandshakeTest, TheHeaderIsTheLoadedImagesAlsoBeforeTheStart) {
     EXPECT_TRUE(answer({0x42}).empty());
 }
 
+// Whether the whole image went out, as the controller's requests since the start leave it:
+// the header and every chunk, in whatever order the requests came.
+TEST_F(HandshakeTest, TheWholeImageIsSentOnceTheHeaderAndTheLastChunkAreSinceTheStart) {
+    const std::vector<std::pair<std::vector<Chunk>, bool>> cases = {
+        {{}, false},
+        {{{0x16}}, false},                                 // completion before any request
+        {{{0x41}, {0x42}, {0x42}}, false},                 // a chunk short
+        {{{0x41}, {0x42}, {0x42}, {0x42}}, true},          // header, chunks 1-3
+        {{{0x42}, {0x42}, {0x42}, {0x41}}, true},          // the header last
+        {{{0x42}, {0x42}, {0x42}}, false},                 // no header
+        {{{0x41}, {0x42}, {0x00, 0x42}, {0x42}}, false},   // the noise's read asked for nothing
+        {{{0x41}, {0x42}, {0x42}, {0x42}, {0x42}}, true},  // one more starts over: sent all the same
+    };
+    load(9000);  // two chunks and a tail
+    for (const auto& [reads, whole] : cases) {
+        start();
+        for (const Chunk& read : reads) answer(read);
+        EXPECT_EQ(handshake.wholeImageSent(), whole) << reads.size() << " reads";
+    }
+    start();
+    EXPECT_FALSE(handshake.wholeImageSent());  // the start forgets the last download
+}
+
 // Any image is answered within its own bytes: a short buffer is padded, never read past.
 TEST_F(HandshakeTest, AnImageWithAShortBufferIsAnsweredFromPaddedBytes) {
     MemoryImage image;

@@ -74,6 +74,23 @@ TEST(ReadWholeFile, AFileThisUserMayNotReadIsNotPermitted) {
     }));
 }
 
+// A whole file or none: the bytes replace what was there, through a temporary file that does not
+// stay; where the folder is missing nothing is written.
+TEST(WriteWholeFile, ReplacesTheFileWholeAndLeavesNothingElse) {
+    testing::TempDir dir;
+    const std::string path = dir.write("image.img", Bytes(5000, 9));
+    const Bytes bytes = {1, 2, 3};
+    ASSERT_TRUE(writeWholeFile(path, bytes));
+    EXPECT_EQ(*readWholeFile(path), bytes);
+    ASSERT_TRUE(writeWholeFile(path, {}));
+    EXPECT_EQ(*readWholeFile(path), Bytes{});
+    EXPECT_FALSE(writeWholeFile((dir.path() / "no-such-folder" / "image.img").string(), bytes));
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"image.img"});
+}
+
 TEST(ProgramFolder, IsTheFolderOfTheRunningProgram) {
     const std::filesystem::path folder = programFolder();
     EXPECT_TRUE(folder.is_absolute());

@@ -7,6 +7,7 @@
 
 #include "expected_image.h"
 #include "led_builder.h"
+#include "session/sha256.h"
 #include "session/texts.h"
 
 namespace pelmora {
@@ -20,9 +21,10 @@ ParsedArguments parse(const std::vector<std::string>& args, const std::vector<st
 }
 
 TEST(SendArguments, OptionsAndShowsAreReadAsTheCommandDescribesThem) {
-    const auto parsed = parse({"-p", "COM3", "-o", "GBR", "-t", "120", "--timeout", "9", "--image", "-", "-q", "a.led",
-                               "b.led@100x10", "c@d.led", "--", "-dash.led"},
-                              {"c@d.led"});
+    const auto parsed = parse(
+        {"-p", "COM3",  "-o",           "GBR",     "-t",         "120", "--timeout", "9",  "--image", "-",
+         "-q", "a.led", "b.led@100x10", "c@d.led", "--deadline", "30",  "--repeat",  "-v", "--",      "-dash.led"},
+        {"c@d.led"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     const SendOptions& o = *parsed.options;
     EXPECT_EQ(o.port, "COM3");
@@ -31,7 +33,11 @@ TEST(SendArguments, OptionsAndShowsAreReadAsTheCommandDescribesThem) {
     EXPECT_EQ(o.frameTimeCode(), 12);
     EXPECT_EQ(o.timeoutSeconds, 9);
     EXPECT_EQ(o.imagePath, "-");
+    EXPECT_EQ(o.deadlineSeconds, 30);
     EXPECT_TRUE(o.quiet);
+    EXPECT_TRUE(o.repeat);
+    EXPECT_TRUE(o.verbose);
+    EXPECT_FALSE(o.json);
     ASSERT_EQ(o.shows.size(), 4u);
     EXPECT_EQ(o.shows[0].path, "a.led");
     EXPECT_FALSE(o.shows[0].dots);
@@ -48,37 +54,60 @@ TEST(SendArguments, OptionsAndShowsAreReadAsTheCommandDescribesThem) {
     EXPECT_EQ(defaults.options->frameTimeMs, 50);
     EXPECT_EQ(defaults.options->timeoutSeconds, 5);
     EXPECT_EQ(defaults.options->port, "");
+    EXPECT_EQ(defaults.options->deadlineSeconds, 0);
+    EXPECT_FALSE(defaults.options->repeat);
     EXPECT_TRUE(parse({"--list-ports"}).options);  // needs no file
     EXPECT_TRUE(parse({"--help"}).options);
 }
 
-TEST(SendArguments, BadArgumentsAreRefusedWithAReason) {
-    const std::vector<std::vector<std::string>> cases = {
-        {},                              // no file
-        {"a", "b", "c", "d", "e", "f"},  // six shows
-        {"-o", "RGBW", "a"},             // not a row of the table
-        {"-t", "55", "a"},               // not in steps of 10
-        {"-t", "0", "a"},
-        {"-t", "310", "a"},
-        {"-t", "x", "a"},
-        {"--timeout", "0", "a"},
-        {"-p"},
-        {"--image"},
-        {"a@10", "b"},  // no frames
-        {"a@0x10"},
-        {"a@10x-1"},
-        {"a@x"},
-        {"@10x10"},
-        {"--unknown", "a"},
+// A value joined to its option, and the last of an option given twice.
+TEST(SendArguments, AValueMayBeJoinedToItsOption) {
+    const std::vector<std::vector<std::string>> forms = {
+        {"--frame-time=70", "--port=COM2", "--order=BRG", "a"},
+        {"-t70", "-pCOM2", "-oBRG", "a"},
+        {"-t", "30", "-t", "70", "-p", "x", "--port", "COM2", "-o", "BRG", "a"},
     };
-    for (const auto& args : cases) {
+    for (const auto& args : forms) {
+        const auto parsed = parse(args);
+        ASSERT_TRUE(parsed.options) << args[0] << ": " << parsed.error;
+        EXPECT_EQ(parsed.options->frameTimeMs, 70) << args[0];
+        EXPECT_EQ(parsed.options->port, "COM2") << args[0];
+        EXPECT_EQ(parsed.options->order, 4) << args[0];
+    }
+}
+
+TEST(SendArguments, BadArgumentsAreRefusedWithAReason) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "请给出至少一个 LED 文件"},
+        {{"a", "b", "c", "d", "e", "f"}, "最多只能5个文件"},
+        {{"-o", "RGBW", "a"}, "--order: 颜色顺序必须是 RGB, RBG, GRB, GBR, BRG 或 BGR: RGBW"},
+        {{"-t", "55", "a"}, "--frame-time: 每帧时间必须是 10 到 300 之间 10 的倍数 (毫秒): 55"},
+        {{"-t0", "a"}, "--frame-time: 每帧时间必须是 10 到 300 之间 10 的倍数 (毫秒): 0"},
+        {{"--frame-time=310", "a"}, "--frame-time: 每帧时间必须是 10 到 300 之间 10 的倍数 (毫秒): 310"},
+        {{"-t", "x", "a"}, "--frame-time: 每帧时间必须是 10 到 300 之间 10 的倍数 (毫秒): x"},
+        {{"--timeout", "0", "a"}, "--timeout: 必须是 1 到 3600 之间的秒数: 0"},
+        {{"--deadline", "86401", "a"}, "--deadline: 必须是 1 到 86400 之间的秒数: 86401"},
+        // A value that is missing: at the end, after "=", or where another option follows.
+        {{"-p"}, "-p 需要一个值"},
+        {{"a", "--image"}, "--image 需要一个值"},
+        {{"--port=", "a"}, "--port 需要一个值"},
+        {{"-t", "--dry-run", "a"}, "-t 需要一个值"},
+        {{"--order", "--", "a"}, "--order 需要一个值"},
+        {{"a@10", "b"}, "无法识别的文件参数: a@10"},
+        {{"a@0x10"}, "无法识别的文件参数: a@0x10"},
+        {{"a@10x-1"}, "无法识别的文件参数: a@10x-1"},
+        {{"a@x"}, "无法识别的文件参数: a@x"},
+        {{"@10x10"}, "无法识别的文件参数: @10x10"},
+        {{"--unknown", "a"}, "未知选项: --unknown"},
+        {{"--json", "--image", "-", "a"}, "--json 和 --image - 不能同时使用: 两者都写标准输出"},
+    };
+    for (const auto& [args, error] : cases) {
         const auto parsed = parse(args);
         std::string joined;
         for (const auto& a : args) joined += a + " ";
         EXPECT_FALSE(parsed.options) << joined;
-        EXPECT_FALSE(parsed.error.empty()) << joined;
+        EXPECT_EQ(parsed.error, error) << joined;
     }
-    EXPECT_EQ(parse({"a", "b", "c", "d", "e", "f"}).error, "最多只能5个文件");
 }
 
 // Files by name; any other is missing, or fails as `unreadable` says.
@@ -166,17 +195,51 @@ TEST(SendMessages, ThePortListNamesEachDeviceAndWhatOpeningItWouldFailWith) {
                   "COM3  没有对应的串口设备"}));
 }
 
-TEST(SendMessages, WithoutPortTheOneDevicePresentIsTakenAndOtherwiseTheyAreListed) {
-    const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> cases = {
-        {{"/dev/ttyUSB0"}, "/dev/ttyUSB0", ""},
-        {{}, "", "没有找到串口设备, 请用 --port 指定"},
-        {{"/dev/ttyUSB0", "/dev/ttyS0"}, "", "有多个串口设备, 请用 --port 指定其中一个:\n  /dev/ttyUSB0\n  /dev/ttyS0"},
+TEST(SendMessages, WithoutPortTheOneDevicePresentIsTakenAndOtherwiseTheyAreListedWithTheirComNames) {
+    const PortDevice usb{"/dev/ttyUSB0", "/dev/ttyUSB0"}, builtIn{"/dev/ttyS0", "/dev/ttyS0"};
+    const std::vector<std::tuple<std::vector<PortDevice>, std::string, std::string>> cases = {
+        {{usb, {}}, "/dev/ttyUSB0", ""},
+        {{{}, {}, builtIn}, "/dev/ttyS0", ""},
+        {{{}, {}}, "", "没有找到串口设备, 请用 --port 指定"},
+        {{usb, {}, builtIn}, "", "有多个串口设备, 请用 --port 指定其中一个:\n  COM1  /dev/ttyUSB0\n  COM3  /dev/ttyS0"},
     };
-    for (const auto& [present, device, why] : cases) {
+    for (const auto& [devices, device, why] : cases) {
         std::string said;
-        EXPECT_EQ(onlyDevice(present, said), device);
+        EXPECT_EQ(onlyDevice(devices, said), device);
         EXPECT_EQ(said, why);
     }
+}
+
+// One object per controller, in plain ASCII whatever the port's name.
+TEST(SendMessages, TheJsonOfAUnitIsOneLineOfAscii) {
+    const std::vector<std::pair<UnitRecord, std::string>> cases = {
+        {{3, "2026-12-08 19:36:14", "/dev/ttyUSB0", SendResult::done, 60416, 5271, "ab12"},
+         R"({"unit":3,"time":"2026-12-08 19:36:14","port":"/dev/ttyUSB0","result":"done","exit":0,"bytes":60416,)"
+         R"("seconds":5.271,"sha256":"ab12"})"},
+        {{1, "t", "/tmp/端口 \"1\"\\", SendResult::earlyEnd, 38, 40, ""},
+         R"({"unit":1,"time":"t","port":"/tmp/\u7aef\u53e3 \"1\"\\","result":"early-end","exit":3,"bytes":38,)"
+         R"("seconds":0.040,"sha256":""})"},
+        {{1, "t", "COM3", SendResult::interrupted, 0, 0, ""},
+         R"({"unit":1,"time":"t","port":"COM3","result":"interrupted","exit":130,"bytes":0,"seconds":0.000,)"
+         R"("sha256":""})"},
+        {{1, "t", "\xF0\x9F\x92\xA1", SendResult::noPort, 0, 0, ""},
+         R"({"unit":1,"time":"t","port":"\ud83d\udca1","result":"no-port","exit":2,"bytes":0,"seconds":0.000,)"
+         R"("sha256":""})"},
+    };
+    for (const auto& [record, json] : cases) EXPECT_EQ(unitJson(record), json);
+}
+
+TEST(SendMessages, TheImagesDigestIsSha256) {
+    const std::string twoBlocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {twoBlocks, "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const auto& [text, digest] : cases)
+        EXPECT_EQ(sha256Hex(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())), digest)
+            << text.size() << " bytes";
 }
 
 }  // namespace

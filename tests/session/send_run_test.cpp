@@ -22,48 +22,101 @@ struct SendRunTest : ::testing::Test {
     testing::FakeSerialPort port;
     std::int64_t now = 1000;
     std::vector<std::pair<int, int>> progress;
-    SendRun run{port, twoChunkImage(), 5, [this] { return now; },
-                [this](int chunk, int chunks) { progress.emplace_back(chunk, chunks); }};
+    std::vector<std::string> trace;
+    SendRun run{port,
+                twoChunkImage(),
+                {5000, 8000},
+                [this] { return now; },
+                [this](int chunk, int chunks) { progress.emplace_back(chunk, chunks); },
+                [this](const std::string& line) { trace.push_back(line); }};
 };
 
-TEST_F(SendRunTest, AnswersEachRequestAndEndsDoneAtTheCompletionByte) {
+TEST_F(SendRunTest, AnswersEachRequestAndEndsDoneAtTheCompletionByteAfterTheWholeImage) {
     run.start();
     EXPECT_EQ(port.written(), Bytes{0x41});  // only the start byte goes out unasked
     port.receive({0x41});
     EXPECT_EQ(port.writes.back().size(), 38u);
     port.receive({0x42});
-    port.receive({0x42});
+    port.receive({0x42, 0x07});
     EXPECT_EQ(port.writes.back().size(), 6000u - 4096u);
     EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
     EXPECT_FALSE(run.result());
     port.receive({0x16});
     ASSERT_TRUE(run.result());
-    EXPECT_EQ(*run.result(), SendStatus::done);
+    EXPECT_EQ(*run.result(), SendResult::done);
     EXPECT_EQ(run.message(), "所有数据已经发送到控制器中.");
+    EXPECT_EQ(run.bytesSent(), 6038);
+    // -v: every byte in, every answer out.
+    EXPECT_EQ(trace, (std::vector<std::string>{"-> 0x41 开始下载", "<- 0x41 请求文件头", "-> 文件头 38 字节",
+                                               "<- 0x42 请求下一块", "-> 块 1 / 2, 4096 字节", "<- 0x42 请求下一块",
+                                               "<- 0x07 不理会", "-> 块 2 / 2, 1904 字节", "<- 0x16 全部收到"}));
 }
 
-TEST_F(SendRunTest, EndsSilentOnlyWhenTheControllerSaysNothingForTheTimeout) {
+// A completion byte before the controller was sent everything ends the run as early, saying how
+// much it had asked for.
+TEST_F(SendRunTest, ACompletionBeforeTheWholeImageIsAnEarlyEnd) {
+    const std::vector<std::pair<std::vector<Bytes>, std::string>> cases = {
+        {{}, "控制器只要了 0 / 6038 字节就发来了完成信号 0x16, 数据没有全部发送"},
+        {{{0x41}}, "控制器只要了 38 / 6038 字节就发来了完成信号 0x16, 数据没有全部发送"},
+        {{{0x41}, {0x42}}, "控制器只要了 4134 / 6038 字节就发来了完成信号 0x16, 数据没有全部发送"},
+        {{{0x42}, {0x42}}, "控制器只要了 6000 / 6038 字节就发来了完成信号 0x16, 数据没有全部发送"},  // no header
+    };
+    for (const auto& [requests, message] : cases) {
+        testing::FakeSerialPort other;
+        other.open();
+        SendRun early(other, twoChunkImage(), {5000, 0}, [this] { return now; }, {});
+        early.start();
+        for (const Bytes& request : requests) other.receive(request);
+        other.receive({0x16});
+        ASSERT_TRUE(early.result()) << message;
+        EXPECT_EQ(*early.result(), SendResult::earlyEnd);
+        EXPECT_EQ(early.message(), message);
+    }
+}
+
+// Only a request that is answered restarts the timeout; bytes that ask for nothing do not, and
+// the message says how long the wait really was.
+TEST_F(SendRunTest, EndsSilentWhenNoRequestCameForTheTimeoutWhateverElseCame) {
     run.start();
-    now += 4000;
+    now += 1000;
     run.check();
-    port.receive({0x41});  // heard: the timeout starts again
-    now += 4900;
-    run.check();
+    port.receive({0x41});  // answered: the timeout starts again
+    for (int i = 0; i < 9; ++i) {
+        now += 500;
+        port.receive({0x55});  // noise every half second
+        run.check();
+    }
     EXPECT_FALSE(run.result());
-    now += 200;
+    now += 620;
     run.check();
     ASSERT_TRUE(run.result());
-    EXPECT_EQ(*run.result(), SendStatus::silent);
-    EXPECT_EQ(run.message(), "控制器在 5 秒内没有应答");
+    EXPECT_EQ(*run.result(), SendResult::silent);
+    EXPECT_EQ(run.message(), "控制器已经 5.1 秒没有发出请求 (其间收到 9 个无法识别的字节)");
     port.receive({0x42});  // too late: nothing more is written
     EXPECT_EQ(port.writes.size(), 2u);
 }
 
-TEST_F(SendRunTest, ALostLineEndsSilentWithThePortMessage) {
+TEST_F(SendRunTest, EndsAtTheDeadlineWhileTheControllerStillAsks) {
+    run.start();
+    port.receive({0x41});
+    for (int i = 0; i < 8; ++i) {
+        now += 1000;
+        port.receive({0x41});
+        run.check();
+    }
+    EXPECT_FALSE(run.result());
+    now += 1;
+    run.check();
+    ASSERT_TRUE(run.result());
+    EXPECT_EQ(*run.result(), SendResult::deadline);
+    EXPECT_EQ(run.message(), "下载没有在 --deadline 的 8.0 秒内完成 (已发送 342 / 6038 字节)");
+}
+
+TEST_F(SendRunTest, ALostLineEndsWithThePortMessage) {
     run.start();
     port.lose();
     ASSERT_TRUE(run.result());
-    EXPECT_EQ(*run.result(), SendStatus::silent);
+    EXPECT_EQ(*run.result(), SendResult::lineLost);
     EXPECT_EQ(run.message(), "线路中断: 不存在该串口,请重新选择.");
 }
 

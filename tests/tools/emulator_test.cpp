@@ -145,6 +145,26 @@ TEST(EmulatorDownload, ResetForgetsAnUnfinishedDownloadButKeepsTheLastImage) {
     EXPECT_EQ(controller.image(), third);
 }
 
+// A faulty controller says 0x16 once so many bytes have come, keeps no image, and takes the
+// next start byte as a new download.
+TEST(EmulatorDownload, AnEarlyControllerSaysAllReceivedInsteadOfItsNextRequest) {
+    const std::vector<std::pair<std::size_t, Bytes>> cases = {
+        {0, {allReceived}},
+        {headerSize, {headerRequest, allReceived}},
+        {headerSize + 1, {headerRequest, chunkRequest, allReceived}},  // at the next request after it
+    };
+    for (const auto& [after, requests] : cases) {
+        ControllerEmulator controller;
+        controller.earlyCompletionAfter = after;
+        EXPECT_EQ(download(controller, imageOf(9000)).requests, requests) << after;
+        EXPECT_TRUE(controller.complete()) << after;
+        EXPECT_TRUE(controller.image().empty()) << after;
+        EXPECT_EQ(controller.downloadsCompleted(), 0) << after;
+        EXPECT_EQ(controller.earlyCompletions(), 1) << after;
+        EXPECT_EQ(controller.feed(startByte), after == 0 ? Bytes{allReceived} : Bytes{headerRequest}) << after;
+    }
+}
+
 TEST(EmulatorDownload, EveryRequestIsReportedInWords) {
     ControllerEmulator controller;
     std::vector<std::string> lines;

@@ -22,6 +22,21 @@ TEST(Win32ReadWholeFile, ReadsARegularFileWholeWhateverItsName) {
     EXPECT_EQ(readWholeFile(dir.write("empty.led", {})).content(), Bytes{});
 }
 
+// The bytes replace the file whole, under any name, and nothing is left beside it.
+TEST(Win32WriteWholeFile, ReplacesTheFileWholeAndLeavesNothingElse) {
+    testing::TempDir dir;
+    const std::string path = dir.write("映像.img", Bytes(5000, 9));
+    ASSERT_TRUE(writeWholeFile(path, {1, 2, 3}));
+    EXPECT_EQ(readWholeFile(path).content(), (Bytes{1, 2, 3}));
+    EXPECT_FALSE(writeWholeFile(testing::utf8Of(dir.path() / "no-such-folder" / "image.img"), {1}));
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
 // What is not read, and why, with the system's own words where it gave some.
 TEST(Win32ReadWholeFile, SaysWhyItRefusesAFile) {
     testing::TempDir dir;

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -58,8 +59,15 @@ public:
     // Called with one line for every request the controller sends ("-> 0x42 chunk 3/15").
     std::function<void(const std::string&)> onRequest;
 
+    // A faulty controller: once this many bytes of a download have come (0: at the start byte),
+    // it answers 0x16, all data received, instead of its next request, and keeps no image.
+    std::optional<std::size_t> earlyCompletionAfter;
+    int earlyCompletions() const { return early_; }
+
 private:
     void ask(std::uint8_t request, std::vector<std::uint8_t>& answers);
+    bool endsEarly(std::vector<std::uint8_t>& answers);
+    void readOutstanding(std::span<const std::uint8_t> bytes, std::size_t& i, std::vector<std::uint8_t>& answers);
 
     State state_ = State::waitingForStart;
     std::vector<std::uint8_t> current_;  // the download in progress: header, then data
@@ -69,6 +77,7 @@ private:
     std::size_t chunksAsked_ = 0;
     std::size_t unexpected_ = 0;
     int downloads_ = 0;
+    int early_ = 0;
 };
 
 }  // namespace pelmora::emulator

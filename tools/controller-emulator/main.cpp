@@ -36,6 +36,7 @@ constexpr auto byteTime = std::chrono::nanoseconds(10'000'000'000LL / 115200);
 
 const char* const usage =
     "usage: controller-emulator [--device PATH | --link PATH] [--out FILE] [--paced] [--repeat] [--idle MS]\n"
+    "                           [--unplug [--replug MS]] [--early BYTES] [--noise MS]\n"
     "\n"
     "Plays the LED controller's part of a download at 115200 baud 8N1: answers the start byte 0x41\n"
     "with 0x41, reads the 38-byte header, asks with 0x42 for every chunk of at most 4096 bytes and\n"
@@ -48,48 +49,70 @@ const char* const usage =
     "  --out FILE     write each received image (header + data) to FILE\n"
     "  --paced        take bytes in and send them out no faster than a real 115200 baud line\n"
     "  --repeat       keep serving downloads until interrupted; otherwise stop after one\n"
-    "  --idle MS      forget a half-done download after MS ms of silence (default 3000, 0: never)\n";
+    "  --idle MS      forget a half-done download after MS ms of silence (default 3000, 0: never)\n"
+    "  --unplug       one controller after another on a pseudo-terminal: after its download each one\n"
+    "                 is unplugged (the link removed, the pty closed) and the next one plugged in (a\n"
+    "                 new pty, the link made again, its path printed) on SIGUSR1, or after --replug MS\n"
+    "  --out FILE     with %d in FILE: that is the download's number, one file each\n"
+    "  --early BYTES  a faulty controller: 0x16 once BYTES bytes of the download have come (0: in\n"
+    "                 answer to the start byte), before the data is all there\n"
+    "  --noise MS     no controller at all: a device that sends a byte 0x55 every MS ms and answers\n"
+    "                 nothing (a wrong device, or the right one at the wrong speed)\n";
 
 volatile sig_atomic_t stopRequested = 0;
+volatile sig_atomic_t plugRequested = 0;
 
 void onSignal(int) { stopRequested = 1; }
+void onPlug(int) { plugRequested = 1; }
 
 struct Options {
     std::string device, link, out;
-    bool paced = false, repeat = false;
-    long idleMs = 3000;
+    bool paced = false, repeat = false, unplug = false;
+    long idleMs = 3000, replugMs = 0, noiseMs = 0, earlyAfter = -1;
 };
+
+// A number of at least 0.
+bool readNumber(const std::string& text, long& into) {
+    char* end = nullptr;
+    into = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && into >= 0;
+}
+
+// An option with a number: false when it is not one of them, or its value is bad (ok then false).
+bool numberOption(const std::string& arg, const std::optional<std::string>& value, Options& options, bool& ok) {
+    const std::pair<const char*, long Options::*> numbers[] = {{"--idle", &Options::idleMs},
+                                                               {"--replug", &Options::replugMs},
+                                                               {"--noise", &Options::noiseMs},
+                                                               {"--early", &Options::earlyAfter}};
+    for (const auto& [name, field] : numbers)
+        if (arg == name) {
+            ok = value && readNumber(*value, options.*field);
+            return true;
+        }
+    return false;
+}
 
 std::optional<Options> parse(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= argc) return false;
-            into = argv[++i];
-            return !into.empty();
-        };
-        if (arg == "--device") {
-            if (!value(options.device)) return std::nullopt;
-        } else if (arg == "--link") {
-            if (!value(options.link)) return std::nullopt;
-        } else if (arg == "--out") {
-            if (!value(options.out)) return std::nullopt;
-        } else if (arg == "--idle") {
-            std::string text;
-            if (!value(text)) return std::nullopt;
-            char* end = nullptr;
-            options.idleMs = std::strtol(text.c_str(), &end, 10);
-            if (*end != '\0' || options.idleMs < 0) return std::nullopt;
-        } else if (arg == "--paced") {
-            options.paced = true;
-        } else if (arg == "--repeat") {
-            options.repeat = true;
+        const std::optional<std::string> value = i + 1 < argc ? std::optional<std::string>(argv[i + 1]) : std::nullopt;
+        bool ok = true;
+        if (numberOption(arg, value, options, ok)) {
+            ++i;
+        } else if (arg == "--device" || arg == "--link" || arg == "--out") {
+            std::string& into = arg == "--device" ? options.device : arg == "--link" ? options.link : options.out;
+            into = value.value_or("");
+            ok = !into.empty();
+            ++i;
+        } else if (arg == "--paced" || arg == "--repeat" || arg == "--unplug") {
+            (arg == "--paced" ? options.paced : arg == "--repeat" ? options.repeat : options.unplug) = true;
         } else {
-            return std::nullopt;
+            ok = false;
         }
+        if (!ok) return std::nullopt;
     }
-    if (!options.device.empty() && !options.link.empty()) return std::nullopt;
+    if (!options.device.empty() && (!options.link.empty() || options.unplug)) return std::nullopt;
     return options;
 }
 
@@ -118,12 +141,17 @@ double seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 
 class Line {
 public:
-    Line(int fd, const Options& options, int slaveFd) : fd_(fd), slaveFd_(slaveFd), options_(options) {
+    // downloadsBefore: those of the controllers unplugged before this one.
+    Line(int fd, const Options& options, int slaveFd, int downloadsBefore)
+        : fd_(fd), slaveFd_(slaveFd), options_(options), downloadsBefore_(downloadsBefore) {
         controller_.onRequest = [](const std::string& line) {
             std::printf("%s\n", line.c_str());
             std::fflush(stdout);
         };
+        if (options.earlyAfter >= 0) controller_.earlyCompletionAfter = static_cast<std::size_t>(options.earlyAfter);
+        if (options.noiseMs > 0) nextNoise_ = Clock::now() + std::chrono::milliseconds(options.noiseMs);
     }
+    int downloads() const { return controller_.downloadsCompleted(); }
 
     // Serves until interrupted, until the one download is done (without --repeat), or until
     // the device breaks. Returns the exit status.
@@ -141,6 +169,10 @@ private:
     void queueAnswers(const std::vector<std::uint8_t>& answers, Clock::time_point now);
     bool flushOutput(Clock::time_point now);
     void finished(Clock::time_point now);
+    void makeNoise(Clock::time_point now);
+    bool take(const pollfd& p, Clock::time_point now);
+    void abandonIfQuiet(Clock::time_point now);
+    std::string outPath() const;
     std::optional<Clock::time_point> nextDeadline() const;
     void drain();
 
@@ -153,7 +185,10 @@ private:
     Clock::time_point inFree_{}, outFree_{};
     Clock::time_point lastActivity_ = Clock::now();
     Clock::time_point started_{};
+    int downloadsBefore_;
     int reported_ = 0;
+    int earlyReported_ = 0;
+    std::optional<Clock::time_point> nextNoise_;  // --noise: when the next byte goes out
     bool done_ = false;
 };
 
@@ -183,11 +218,29 @@ void Line::deliverDue(Clock::time_point now) {
 }
 
 void Line::feed(const std::vector<std::uint8_t>& bytes, Clock::time_point now) {
+    if (nextNoise_) return;  // no controller here: nothing is answered
     const bool wasIdle = controller_.state() == ControllerEmulator::State::waitingForStart || controller_.complete();
     const auto answers = controller_.feed(bytes);
     if (wasIdle && controller_.state() == ControllerEmulator::State::readingHeader) started_ = now;
     queueAnswers(answers, now);
     if (controller_.downloadsCompleted() != reported_) finished(now);
+    if (controller_.earlyCompletions() != earlyReported_) {
+        earlyReported_ = controller_.earlyCompletions();
+        if (!options_.repeat || options_.unplug) done_ = true;
+    }
+}
+
+void Line::makeNoise(Clock::time_point now) {
+    if (!nextNoise_ || now < *nextNoise_) return;
+    *nextNoise_ += std::chrono::milliseconds(options_.noiseMs);
+    queueAnswers({0x55}, now);
+}
+
+// The file of this download: --out, with the download's number for a %d in it.
+std::string Line::outPath() const {
+    const auto mark = options_.out.find("%d");
+    if (mark == std::string::npos) return options_.out;
+    return options_.out.substr(0, mark) + std::to_string(downloadsBefore_ + reported_) + options_.out.substr(mark + 2);
 }
 
 void Line::queueAnswers(const std::vector<std::uint8_t>& answers, Clock::time_point now) {
@@ -218,18 +271,19 @@ void Line::finished(Clock::time_point now) {
     const auto& image = controller_.image();
     std::string where;
     if (!options_.out.empty()) {
-        std::ofstream file(options_.out, std::ios::binary | std::ios::trunc);
+        const std::string path = outPath();
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-        where = file ? " -> " + options_.out : " (could not write " + options_.out + ")";
+        where = file ? " -> " + path : " (could not write " + path + ")";
     }
     std::printf(
         "download %d: %zu bytes (header 38 + data %zu), %u shows, %u ms a frame, %zu chunks, %zu unexpected "
         "bytes, %.3f s%s\n",
-        reported_, image.size(), controller_.dataLength(), static_cast<unsigned>(image[2]),
+        downloadsBefore_ + reported_, image.size(), controller_.dataLength(), static_cast<unsigned>(image[2]),
         static_cast<unsigned>(image[3]) * 10, controller_.chunksAsked(), controller_.unexpectedBytes(),
         seconds(now - started_), where.c_str());
     std::fflush(stdout);
-    if (!options_.repeat) done_ = true;
+    if (!options_.repeat || options_.unplug) done_ = true;
 }
 
 std::optional<Clock::time_point> Line::nextDeadline() const {
@@ -237,6 +291,7 @@ std::optional<Clock::time_point> Line::nextDeadline() const {
     auto consider = [&](Clock::time_point t) {
         if (!next || t < *next) next = t;
     };
+    if (nextNoise_) consider(*nextNoise_);
     if (!incoming_.empty()) consider(incoming_.front().due);
     if (!outgoing_.empty()) consider(outgoing_.front().due);
     const auto state = controller_.state();
@@ -267,8 +322,35 @@ void Line::drain() {
         ::usleep(1000);
 }
 
-int Line::run(const sigset_t& waitMask) {
+// Takes what the poll found; false when the line is gone.
+bool Line::take(const pollfd& p, Clock::time_point now) {
     std::uint8_t buffer[4096];
+    if (p.revents & POLLIN) {
+        const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+        if (n > 0) received(buffer, static_cast<std::size_t>(n), now);
+        if (n > 0 || (n < 0 && (errno == EAGAIN || errno == EINTR))) return true;
+    } else if (!(p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        return true;
+    }
+    std::fprintf(stderr, "controller-emulator: the line is gone\n");
+    return false;
+}
+
+// A download the tool stopped answering in the middle of is forgotten after --idle.
+void Line::abandonIfQuiet(Clock::time_point now) {
+    const auto state = controller_.state();
+    const bool midDownload =
+        state == ControllerEmulator::State::readingHeader || state == ControllerEmulator::State::readingData;
+    if (!midDownload || options_.idleMs == 0 || !incoming_.empty() ||
+        now - lastActivity_ < std::chrono::milliseconds(options_.idleMs))
+        return;
+    std::printf("line quiet for %ld ms after %zu of %zu bytes: download abandoned, waiting for 0x41\n", options_.idleMs,
+                controller_.received(), pelmora::emulator::headerSize + controller_.dataLength());
+    std::fflush(stdout);
+    controller_.reset();
+}
+
+int Line::run(const sigset_t& waitMask) {
     while (!stopRequested && !done_) {
         const auto deadline = nextDeadline();
         timespec timeout{};
@@ -276,41 +358,20 @@ int Line::run(const sigset_t& waitMask) {
         pollfd p{fd_, POLLIN, 0};
         if (!outgoing_.empty() && outgoing_.front().due <= Clock::now()) p.events |= POLLOUT;
         const int ready = ::ppoll(&p, 1, deadline ? &timeout : nullptr, &waitMask);
+        if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) {
-            if (errno == EINTR) continue;
             std::perror("controller-emulator: poll");
             return 1;
         }
-        auto now = Clock::now();
-        if (p.revents & POLLIN) {
-            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-            if (n > 0) {
-                received(buffer, static_cast<std::size_t>(n), now);
-            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                std::fprintf(stderr, "controller-emulator: the line is gone\n");
-                return 1;
-            }
-        } else if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            std::fprintf(stderr, "controller-emulator: the line is gone\n");
-            return 1;
-        }
-        now = Clock::now();
+        if (!take(p, Clock::now())) return 1;
+        const auto now = Clock::now();
+        makeNoise(now);
         deliverDue(now);
         if (!flushOutput(now)) {
             std::fprintf(stderr, "controller-emulator: cannot write to the line\n");
             return 1;
         }
-        const auto state = controller_.state();
-        const bool midDownload =
-            state == ControllerEmulator::State::readingHeader || state == ControllerEmulator::State::readingData;
-        if (midDownload && options_.idleMs > 0 && incoming_.empty() &&
-            now - lastActivity_ >= std::chrono::milliseconds(options_.idleMs)) {
-            std::printf("line quiet for %ld ms after %zu of %zu bytes: download abandoned, waiting for 0x41\n",
-                        options_.idleMs, controller_.received(),
-                        pelmora::emulator::headerSize + controller_.dataLength());
-            std::fflush(stdout);
-            controller_.reset();
-        }
+        abandonIfQuiet(now);
     }
     if (done_) drain();
     if (controller_.unexpectedBytes() > 0) {
@@ -318,6 +379,100 @@ int Line::run(const sigset_t& waitMask) {
         std::fflush(stdout);
     }
     return done_ || stopRequested ? 0 : 1;
+}
+
+// The emulator's end of the line: a serial device, or a pseudo-terminal's master with our own
+// hold on its slave side (so that the tool closing its port is no hang-up for us).
+struct Wire {
+    int fd = -1, slave = -1;
+    std::string path;  // the device, or the slave side the tool opens
+};
+
+std::optional<Wire> openDevice(const std::string& device) {
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        std::fprintf(stderr, "controller-emulator: %s: %s\n", device.c_str(), std::strerror(errno));
+        return std::nullopt;
+    }
+    if (!makeRaw(fd)) {
+        std::fprintf(stderr, "controller-emulator: %s is not a serial device\n", device.c_str());
+        ::close(fd);
+        return std::nullopt;
+    }
+    return Wire{fd, -1, device};
+}
+
+std::optional<Wire> openPty() {
+    Wire wire;
+    char name[256] = {};
+    if (::openpty(&wire.fd, &wire.slave, name, nullptr, nullptr) != 0 || !makeRaw(wire.fd) || !makeRaw(wire.slave)) {
+        std::perror("controller-emulator: pseudo-terminal");
+        return std::nullopt;
+    }
+    ::fcntl(wire.fd, F_SETFL, ::fcntl(wire.fd, F_GETFL) | O_NONBLOCK);
+    wire.path = name;
+    return wire;
+}
+
+bool makeLink(const Options& options, const Wire& wire) {
+    if (options.link.empty() || ::symlink(wire.path.c_str(), options.link.c_str()) == 0) return true;
+    std::fprintf(stderr, "controller-emulator: cannot link %s: %s\n", options.link.c_str(), std::strerror(errno));
+    return false;
+}
+
+// Removes the link only while it is still ours, and lets go of the line.
+void unplug(const Options& options, const Wire& wire) {
+    if (!options.link.empty()) {
+        char target[512] = {};
+        const ssize_t n = ::readlink(options.link.c_str(), target, sizeof target - 1);
+        if (n > 0 && wire.path == std::string(target, static_cast<std::size_t>(n))) ::unlink(options.link.c_str());
+    }
+    ::close(wire.fd);
+    if (wire.slave >= 0) ::close(wire.slave);
+}
+
+// Until SIGUSR1, or --replug has passed; false when asked to stop first.
+bool waitForPlug(const Options& options, const sigset_t& waitMask) {
+    const auto due = Clock::now() + std::chrono::milliseconds(options.replugMs);
+    while (!plugRequested && !stopRequested && (options.replugMs == 0 || Clock::now() < due)) {
+        const timespec timeout = toTimespec(due - Clock::now());
+        ::ppoll(nullptr, 0, options.replugMs > 0 ? &timeout : nullptr, &waitMask);
+    }
+    return !stopRequested;
+}
+
+void announce(const Options& options, const Wire& wire, int controller) {
+    const std::string which = controller == 1 ? "controller" : "controller " + std::to_string(controller);
+    std::printf("%s on %s%s%s, 115200 8N1%s, waiting for the start byte 0x41\n", which.c_str(), wire.path.c_str(),
+                options.link.empty() ? "" : " linked as ", options.link.c_str(), options.paced ? ", paced" : "");
+    std::fflush(stdout);
+}
+
+// Serves each controller in turn (with --unplug), or the one. Returns the exit status.
+int serve(const Options& options, Wire wire, const sigset_t& waitMask) {
+    int downloads = 0;
+    for (int controller = 1;; ++controller) {
+        Line line(wire.fd, options, wire.slave, downloads);
+        const int status = line.run(waitMask);
+        downloads += line.downloads();
+        if (!options.unplug || stopRequested || status != 0) {
+            unplug(options, wire);
+            return status;
+        }
+        // The next pseudo-terminal is made before this one is let go, so that its number differs.
+        const auto next = openPty();
+        plugRequested = 0;
+        unplug(options, wire);
+        std::printf("controller %d unplugged\n", controller);
+        std::fflush(stdout);
+        if (!next) return 1;
+        wire = *next;
+        if (!waitForPlug(options, waitMask) || !makeLink(options, wire)) {
+            unplug(options, wire);
+            return stopRequested ? 0 : 1;
+        }
+        announce(options, wire, controller + 1);
+    }
 }
 
 }  // namespace
@@ -329,66 +484,26 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // SIGINT, SIGTERM and SIGHUP are only taken while waiting, so the link is always removed.
+    // The signals are only taken while waiting, so the link is always removed.
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     for (int s : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(s, &action, nullptr);
+    action.sa_handler = onPlug;
+    ::sigaction(SIGUSR1, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
     sigset_t blocked, waitMask;
     sigemptyset(&blocked);
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&blocked, s);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) sigaddset(&blocked, s);
     ::sigprocmask(SIG_BLOCK, &blocked, &waitMask);
 
-    int fd = -1, slave = -1;
-    std::string slavePath;
-    if (!options->device.empty()) {
-        fd = ::open(options->device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd < 0) {
-            std::fprintf(stderr, "controller-emulator: %s: %s\n", options->device.c_str(), std::strerror(errno));
-            return 1;
-        }
-        if (!makeRaw(fd)) {
-            std::fprintf(stderr, "controller-emulator: %s is not a serial device\n", options->device.c_str());
-            return 1;
-        }
-        std::printf("%s\n", options->device.c_str());
-    } else {
-        char name[256] = {};
-        if (::openpty(&fd, &slave, name, nullptr, nullptr) != 0) {
-            std::perror("controller-emulator: openpty");
-            return 1;
-        }
-        // The slave stays open here as well, so the tool closing its port is no hang-up for us.
-        if (!makeRaw(fd) || !makeRaw(slave)) {
-            std::perror("controller-emulator: termios");
-            return 1;
-        }
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        slavePath = name;
-        std::printf("%s\n", slavePath.c_str());
-        if (!options->link.empty()) {
-            if (::symlink(slavePath.c_str(), options->link.c_str()) != 0) {
-                std::fprintf(stderr, "controller-emulator: cannot link %s: %s\n", options->link.c_str(),
-                             std::strerror(errno));
-                return 1;
-            }
-        }
+    const auto wire = options->device.empty() ? openPty() : openDevice(options->device);
+    if (!wire) return 1;
+    std::printf("%s\n", wire->path.c_str());
+    if (!makeLink(*options, *wire)) {
+        unplug(Options{}, *wire);
+        return 1;
     }
-    std::printf("controller on %s%s%s, 115200 8N1%s, waiting for the start byte 0x41\n",
-                options->device.empty() ? slavePath.c_str() : options->device.c_str(),
-                options->link.empty() ? "" : " linked as ", options->link.c_str(), options->paced ? ", paced" : "");
-    std::fflush(stdout);
-
-    const int status = Line(fd, *options, slave).run(waitMask);
-
-    if (!options->link.empty()) {
-        // Remove the link only while it is still ours.
-        char target[512] = {};
-        const ssize_t n = ::readlink(options->link.c_str(), target, sizeof target - 1);
-        if (n > 0 && slavePath == std::string(target, static_cast<std::size_t>(n))) ::unlink(options->link.c_str());
-    }
-    ::close(fd);
-    if (slave >= 0) ::close(slave);
-    return status;
+    announce(*options, *wire, 1);
+    return serve(*options, *wire, waitMask);
 }

@@ -82,6 +82,32 @@ FileRead readWholeFile(const std::string& path) {
     return read;
 }
 
+namespace {
+
+bool writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    // Created with the mode a plain new file would get (0666 less the umask), under a name of its own.
+    const std::string temporary = path + ".tmp" + std::to_string(::getpid());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    if (::close(fd) == 0 && written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    ::unlink(temporary.c_str());
+    return false;
+}
+
 std::string programFolder() {
     std::error_code error;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);

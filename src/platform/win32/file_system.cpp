@@ -86,6 +86,25 @@ FileRead readWholeFile(const std::string& path) {
     return readOpened(file.get(), static_cast<std::size_t>(size.QuadPart));
 }
 
+bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    const std::wstring target = toWide(path);
+    if (target.empty()) return false;
+    const std::wstring temporary = target + L".tmp" + std::to_wstring(::GetCurrentProcessId());
+    bool written = false;
+    {
+        Handle file(
+            ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE) return false;
+        DWORD done = 0;
+        written = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+                  done == bytes.size() && ::FlushFileBuffers(file.get());
+    }
+    if (written && ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    ::DeleteFileW(temporary.c_str());
+    return false;
+}
+
 std::string programFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
