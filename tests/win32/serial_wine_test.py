@@ -21,8 +21,6 @@ this script playing a faulty one), and runs one test of the Windows test program
 """
 
 import argparse
-import hashlib
-import json
 import os
 import pty
 import select
@@ -31,13 +29,12 @@ import sys
 import threading
 import time
 import random
-import signal
 import tty
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "realwindow"))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app"))
 import realwindow_test as builder  # noqa: E402  the LED files and the expected image, from the format
-from send_cli_test import Lines  # noqa: E402  a program's lines as they come
+from send_cli_test import station_problems  # noqa: E402  the station's run, shared with the pty test
 
 COM = 7
 
@@ -285,52 +282,11 @@ def case_send(args):
 
 
 def case_repeat(args):
-    rng = random.Random(14)
-    show = builder.make_led_file(os.path.join(args.work, "station.led"), 300, 4, 1, rng)
+    show = builder.make_led_file(os.path.join(args.work, "station.led"), 300, 4, 1, random.Random(14))
     expected = builder.memory_image([dict(show, dots=300, frames=4)], 0, 5)
-    outs = os.path.join(args.work, "unit-%d.img")
-    for n in (1, 2, 3):
-        if os.path.exists(outs % n):
-            os.unlink(outs % n)
-    com_link = link(args.prefix, 14, None)
-    emulator = subprocess.Popen([args.emulator, "--link", com_link, "--unplug", "--out", outs],
-                                stdout=subprocess.PIPE)
-    station = subprocess.Popen([args.wine_run, args.prefix, args.send, "--repeat", "--json", "-p", "COM14",
-                                windows_path(show["path"])], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    said, problems = Lines(station.stderr), []
-    try:
-        # The next controller is plugged in once the station has seen the last one go.
-        for unit in (2, 3):
-            if not said.wait_for(f"等待第 {unit} 台控制器", 120):
-                problems.append(f"no wait for controller {unit}: {said.seen}")
-                break
-            if unit == 2:
-                emulator.send_signal(signal.SIGUSR1)
-        # Ctrl-C while it waits for a third: Wine hands SIGINT to the program as a console Ctrl-C.
-        station.send_signal(signal.SIGINT)
-        status = station.wait(timeout=60)
-        if status != 0 or not any("共 2 台控制器, 2 台完成" in line for line in said.rest()):
-            problems.append(f"Ctrl-C between units: exit {status}: {said.seen}")
-    except subprocess.TimeoutExpired:
-        problems.append("Ctrl-C between units did not end it")
-    finally:
-        if station.poll() is None:
-            station.kill()
-        station.wait()
-        emulator.terminate()
-        emulator.wait()
-    objects = [json.loads(line) for line in station.stdout.read().decode().splitlines() if line.strip()]
-    digest = hashlib.sha256(expected).hexdigest()
-    if [(o["unit"], o["result"], o["bytes"], o["sha256"]) for o in objects] != \
-            [(n, "done", len(expected), digest) for n in (1, 2)]:
-        problems.append(f"--json gave {objects}")
-    log = emulator.stdout.read().decode()
-    if log.count("-> 0x41 header") != 2 or log.count(" 0 unexpected bytes") != 2 or "not asked for" in log:
-        problems.append(f"the controllers saw {log}")
-    for n in (1, 2):
-        got = open(outs % n, "rb").read() if os.path.exists(outs % n) else b""
-        if got != expected:
-            problems.append(f"controller {n}: " + builder.describe_difference(got, expected))
+    problems = station_problems([args.wine_run, args.prefix, args.send], windows_path(show["path"]), args.emulator,
+                                link(args.prefix, 14, None), "COM14", os.path.join(args.work, "unit-%d.img"),
+                                expected, 2, limit=120)
     for problem in problems:
         print(f"--- repeat: {problem}")
     return not problems
