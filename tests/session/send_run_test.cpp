@@ -55,13 +55,12 @@ TEST_F(SendRunTest, AnswersEachRequestAndEndsDoneAtTheCompletionByteAfterTheWhol
 // A completion byte before the controller was sent everything ends the run as early, saying how
 // much it had asked for.
 TEST_F(SendRunTest, ACompletionBeforeTheWholeImageIsAnEarlyEnd) {
-    const std::vector<std::pair<std::vector<Bytes>, std::string>> cases = {
-        {{}, "控制器只要了 0 / 6038 字节就发来了完成信号 0x16, 数据没有全部发送"},
-        {{{0x41}}, "控制器只要了 38 / 6038 字节就发来了完成信号 0x16, 数据没有全部发送"},
-        {{{0x41}, {0x42}}, "控制器只要了 4134 / 6038 字节就发来了完成信号 0x16, 数据没有全部发送"},
-        {{{0x42}, {0x42}}, "控制器只要了 6000 / 6038 字节就发来了完成信号 0x16, 数据没有全部发送"},  // no header
-    };
-    for (const auto& [requests, message] : cases) {
+    // The requests before it and the bytes they asked for; the last has no header.
+    const std::vector<std::pair<std::vector<Bytes>, int>> cases = {
+        {{}, 0}, {{{0x41}}, 38}, {{{0x41}, {0x42}}, 4134}, {{{0x42}, {0x42}}, 6000}};
+    for (const auto& [requests, asked] : cases) {
+        const std::string message =
+            "控制器只要了 " + std::to_string(asked) + " / 6038 字节就发来了完成信号 0x16, 数据没有全部发送";
         testing::FakeSerialPort other;
         other.open();
         SendRun early(other, twoChunkImage(), {5000, 0}, [this] { return now; }, {});
