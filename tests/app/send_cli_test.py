@@ -214,8 +214,7 @@ class Lines:
     """The lines of a program's stream as they come, for waiting on one of them."""
 
     def __init__(self, stream):
-        self.seen = []
-        self._queue = queue.Queue()
+        self.seen, self._queue = [], queue.Queue()
         threading.Thread(target=self._read, args=(stream,), daemon=True).start()
 
     def _read(self, stream):
@@ -225,17 +224,15 @@ class Lines:
 
     def wait_for(self, text, limit=60):
         """True once a line with text has come; False when the stream ended (or hung) first."""
-        while True:
-            try:
-                line = self._queue.get(timeout=limit)
-            except queue.Empty:
-                return False
-            if line is None:
-                self._queue.put(None)
-                return False
-            self.seen.append(line)
-            if text in line:
-                return True
+        try:
+            while (line := self._queue.get(timeout=limit)) is not None:
+                self.seen.append(line)
+                if text in line:
+                    return True
+            self._queue.put(None)  # for the next wait
+        except queue.Empty:
+            pass
+        return False
 
     def rest(self):
         while self.wait_for("\0"):
