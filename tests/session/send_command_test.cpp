@@ -33,11 +33,8 @@ TEST(SendArguments, OptionsAndShowsAreReadAsTheCommandDescribesThem) {
     EXPECT_EQ(o.frameTimeCode(), 12);
     EXPECT_EQ(o.timeoutSeconds, 9);
     EXPECT_EQ(o.imagePath, "-");
-    EXPECT_EQ(o.deadlineSeconds, 30);
-    EXPECT_TRUE(o.quiet);
-    EXPECT_TRUE(o.repeat);
-    EXPECT_TRUE(o.verbose);
-    EXPECT_FALSE(o.json);
+    EXPECT_EQ(std::tuple(o.deadlineSeconds, o.quiet, o.repeat, o.verbose, o.json),
+              std::tuple(30, true, true, true, false));
     ASSERT_EQ(o.shows.size(), 4u);
     EXPECT_EQ(o.shows[0].path, "a.led");
     EXPECT_FALSE(o.shows[0].dots);
@@ -54,8 +51,7 @@ TEST(SendArguments, OptionsAndShowsAreReadAsTheCommandDescribesThem) {
     EXPECT_EQ(defaults.options->frameTimeMs, 50);
     EXPECT_EQ(defaults.options->timeoutSeconds, 5);
     EXPECT_EQ(defaults.options->port, "");
-    EXPECT_EQ(defaults.options->deadlineSeconds, 0);
-    EXPECT_FALSE(defaults.options->repeat);
+    EXPECT_EQ(std::pair(defaults.options->deadlineSeconds, defaults.options->repeat), std::pair(0, false));
     EXPECT_TRUE(parse({"--list-ports"}).options);  // needs no file
     EXPECT_TRUE(parse({"--help"}).options);
 }
