@@ -11,6 +11,18 @@ std::string withSystemText(std::string_view text, const std::string& systemText)
 }
 }  // namespace
 
+std::string usbPortDescription(int vendorId, int productId) {
+    if (vendorId < 0 || productId < 0) return "串口";
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string text = "USB 串口 ";
+    for (int value : {vendorId, productId}) {
+        for (int shift = 12; shift >= 0; shift -= 4) text += hex[(value >> shift) & 0xF];
+        text += ':';
+    }
+    text.pop_back();
+    return text;
+}
+
 std::string_view portFailureTooltip(PortFailure failure) {
     switch (failure) {
         case PortFailure::missing:
