@@ -74,11 +74,19 @@ test-windows: windows
 # Built with -Werror always: the page's compiler is another than the desktop's, and its warnings
 # are the first sign of code that one of the two standard libraries does not have.
 web: deps
-	emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELMORA_WERROR=ON $(CMAKE_FLAGS)
+	emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELMORA_WERROR=ON \
+		-DPELMORA_HOST_BUILD=$(abspath $(BUILD_DIR)) $(CMAKE_FLAGS)
 	cmake --build $(WEB_DIR)
 
-test-web: web
+# The page's browser test talks to the Linux build's controller emulator.
+test-web: build web
 	ctest --test-dir $(WEB_DIR) --output-on-failure -j2
+
+web-package: web
+	cmake --build $(WEB_DIR) --target web-package
+
+web-run: web
+	scripts/web-run $(WEB_DIR) $(WEB_PORT)
 
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S fuzz -B $(FUZZ_DIR) -G Ninja

@@ -468,11 +468,11 @@ var PelmoraWeb = (globalThis.PelmoraWeb = (function () {
       return true;
     },
     close() {
-      const { port, reader, writer } = serial;
+      const port = serial.port, reader = serial.reader, writer = serial.writer;
       Object.assign(serial, { port: null, reader: null, writer: null, incoming: [] });
       if (!port) return;
       serial.closing = (async () => {
-        try { if (reader) await reader.cancel(); } catch (_) { /* lost already */ }
+        try { if (reader) { await reader.cancel(); reader.releaseLock(); } } catch (_) { /* lost already */ }
         try { if (writer) writer.releaseLock(); } catch (_) { /* lost already */ }
         try { await port.close(); } catch (_) { /* lost already */ }
         serial.closing = null;
