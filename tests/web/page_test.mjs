@@ -187,7 +187,9 @@ test("the whole job through the page: imports, colour order, frame time, port, s
     const opened = [];
     let chooserShown = 0;
     await page.exposeFunction("__fakeSerialChoose", () => (++chooserShown, choices.shift() || "port"));
+    const openFailures = [];  // what the next opens fail with, as the browser names it
     await page.exposeFunction("__fakeSerialOpen", (options) => {
+      if (openFailures.length) return openFailures.shift();
       opened.push(JSON.parse(options));
       line.open(emulator);
       return "ok";
@@ -229,7 +231,15 @@ test("the whole job through the page: imports, colour order, frame time, port, s
     assert.deepEqual(await answerMessage(page), { title: "出错了!", text: T.noSuchPort, exclamation: false });
     assert.equal(await text(page, "opencom"), "打开串口");
 
-    // Open: the chooser, then the controller's line settings; the entry names the adapter.
+    // A port another program holds, then one this user may not open: the same one message.
+    openFailures.push("NetworkError", "SecurityError");
+    for (let i = 0; i < 2; ++i) {
+      await page.click(control("opencom"));
+      assert.deepEqual(await answerMessage(page), { title: "出错了!", text: T.noSuchPort, exclamation: false });
+    }
+    assert.equal(await text(page, "opencom"), "打开串口");
+
+    // Open: the port chosen before for COM1 (no chooser), with the controller's line settings.
     await page.click(control("opencom"));
     await waitFor(async () => (await text(page, "opencom")) === "关闭串口", "the port to open");
     assert.deepEqual(opened, [{ baudRate: 115200, dataBits: 8, stopBits: 1, parity: "none", bufferSize: 1024,

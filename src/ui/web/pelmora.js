@@ -261,11 +261,11 @@ var PelmoraWeb = (globalThis.PelmoraWeb = (function () {
 
   // ---- The views (web_window.cpp writes through these) -------------------------------------
   const view = {
-    frames() {
-      const box = (f) => f && f.style.display !== "none"
-        ? [f.offsetLeft, f.offsetTop, f.offsetWidth, f.offsetHeight] : [0, 0, 0, 0];
-      return [...box(main.frame), ...box(preview && preview.frame), 0, 0, window.innerWidth, window.innerHeight,
-        2 * frameBorder, 2 * frameBorder + titleHeight];
+    frames(placed) {
+      const box = (w) => w && w.frame.style.display !== "none"
+        ? [w.frame.offsetLeft, w.frame.offsetTop, w.frame.offsetWidth, w.frame.offsetHeight] : [0, 0, 0, 0];
+      return [...box(main), ...box(placed === "preview" ? inputForm : preview), 0, 0, window.innerWidth,
+        window.innerHeight, 2 * frameBorder, 2 * frameBorder + titleHeight];
     },
     setStatus(text) { controls.prossstates.textContent = text; },
     addShowEntry(text) {
@@ -311,13 +311,10 @@ var PelmoraWeb = (globalThis.PelmoraWeb = (function () {
     hideInputForm() { if (inputForm) inputForm.frame.style.display = "none"; },
     setInputCaption(text) { inputForm.controls.inputformcaption.textContent = text; },
     setNumberText(text, field) { inputForm.controls[field === 0 ? "inputdots" : "inputframes"].value = text; },
-    showPreview(_, ms) {
+    showPreview(ms, x, y) {
       const f = preview.frame;
-      if (f.style.display === "none") {
-        const m = main.frame;
-        Object.assign(f.style, { left: m.offsetLeft + m.offsetWidth + 8 + "px", top: m.offsetTop + "px", display: "" });
-      }
-      setPreviewTimer(ms);
+      if (f.style.display === "none") Object.assign(f.style, { left: x + "px", top: y + "px", display: "" });
+      setPreviewTimer(Number(ms));
     },
     setPreviewFrameTime(_, ms) { setPreviewTimer(ms); },
     closePreview() { hidePreview(); },

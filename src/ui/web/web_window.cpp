@@ -12,9 +12,11 @@
 EM_JS(void, pageView, (const char* method, const char* text, int a, int b), {
     PelmoraWeb.view[UTF8ToString(method)](UTF8ToString(text), a, b);
 });
-// The frames of the main window and the preview (x, y, w, h; the preview's w is 0 while it is
-// closed), the viewport, and what a window's frame adds to its client area (w, h).
-EM_JS(void, pageFrames, (int* out), { HEAP32.set(PelmoraWeb.view.frames(), out >> 2); });
+// The frames of the main window and of the tool's other window than `placed` (x, y, w, h; w is 0
+// while that one is hidden), the viewport, and what a window's frame adds to its client area (w, h).
+EM_JS(void, pageFrames, (const char* placed, int* out), {
+    HEAP32.set(PelmoraWeb.view.frames(UTF8ToString(placed)), out >> 2);
+});
 EM_JS(int, pagePreviewDpi, (), { return Math.round(96 * (window.devicePixelRatio || 1)); });
 EM_JS(void, pageOverview, (const std::uint8_t* rgb, int width, int height, int generation), {
     PelmoraWeb.view.overview(HEAPU8.slice(rgb, rgb + 3 * width * height), width, height, generation);
@@ -85,6 +87,8 @@ std::string previewDescriptionJson() {
            ",\"description\":" + rect(p::description) + ",\"menuItem\":" + quoted(texts::previewItem) + "}";
 }
 
+Point placeWindow(const char* placed, int width, int height);
+
 }  // namespace
 
 std::string pageDescription() {
@@ -94,15 +98,20 @@ std::string pageDescription() {
            "}";
 }
 
-// The dialog comes up beside the main window by the tool's placement rule, in the viewport.
-void WebInputForm::show() {
+// The dialog and the preview come up beside the main window by the tool's placement rule, clear
+// of each other where there is room, in the viewport.
+namespace {
+Point placeWindow(const char* placed, int width, int height) {
     std::array<int, 14> f{};
-    pageFrames(f.data());
-    const Area mainFrame{f[0], f[1], f[2], f[3]}, previewFrame{f[4], f[5], f[6], f[7]};
-    const Area viewport{f[8], f[9], f[10], f[11]};
-    const std::vector<Area> shown = previewFrame.w > 0 ? std::vector<Area>{previewFrame} : std::vector<Area>{};
-    const Point at =
-        placeBeside(mainFrame, inputFormLayout.width + f[12], inputFormLayout.height + f[13], viewport, shown);
+    pageFrames(placed, f.data());
+    const Area mainFrame{f[0], f[1], f[2], f[3]}, other{f[4], f[5], f[6], f[7]}, viewport{f[8], f[9], f[10], f[11]};
+    const std::vector<Area> shown = other.w > 0 ? std::vector<Area>{other} : std::vector<Area>{};
+    return placeBeside(mainFrame, width + f[12], height + f[13], viewport, shown);
+}
+}  // namespace
+
+void WebInputForm::show() {
+    const Point at = placeWindow("inputform", inputFormLayout.width, inputFormLayout.height);
     view("showInputForm", {}, at.x, at.y);
 }
 
@@ -112,7 +121,10 @@ void WebInputForm::setNumberText(NumberField field, const std::string& text) {
     view("setNumberText", text, field == NumberField::dots ? 0 : 1);
 }
 
-void WebPreviewView::showPreview(int frameTimeMs) { view("showPreview", {}, frameTimeMs); }
+void WebPreviewView::showPreview(int frameTimeMs) {
+    const Point at = placeWindow("preview", previewLayout::width, previewLayout::height);
+    pageView("showPreview", std::to_string(frameTimeMs).c_str(), at.x, at.y);
+}
 void WebPreviewView::setFrameTime(int frameTimeMs) { view("setPreviewFrameTime", {}, frameTimeMs); }
 void WebPreviewView::closePreview() { view("closePreview"); }
 
