@@ -112,3 +112,5 @@ bench: deps
 	else \
 		$(BENCH_DIR)/bench/pelmora-bench; \
 	fi
+	$(MAKE) --no-print-directory web
+	node bench/web_bench.mjs --page $(WEB_DIR) --emulator $(BENCH_DIR)/tools/controller-emulator/controller-emulator

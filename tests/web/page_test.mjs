@@ -244,7 +244,7 @@ test("the whole job through the page: imports, colour order, frame time, port, s
     await waitFor(async () => (await text(page, "opencom")) === "关闭串口", "the port to open");
     assert.deepEqual(opened, [{ baudRate: 115200, dataBits: 8, stopBits: 1, parity: "none", bufferSize: 1024,
       flowControl: "none" }]);
-    assert.equal(await page.$eval(control("coms"), (e) => e.style.background), "rgb(255, 0, 0)");
+    assert.equal(await page.$eval(control("coms"), (e) => e.firstChild.style.background), "rgb(255, 0, 0)");
 
     // Closed again, the list names the adapter behind COM1 and the chooser behind the others; COM1
     // opens its port again without the chooser.

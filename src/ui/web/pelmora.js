@@ -103,7 +103,12 @@ var PelmoraWeb = (globalThis.PelmoraWeb = (function () {
     centredLabel(row) { const e = builders.label(row); e.classList.add("centred"); return e; },
     linkLabel(row) { const e = builders.label(row); e.classList.add("link"); return e; },
     button(row) { const e = element("button", "button"); e.textContent = row.text; return e; },
-    lamp() { return element("div", "lamp"); },
+    lamp(row) {  // a circle as wide as the shorter side, in the middle of the control
+      const e = element("div", "lamp"), d = Math.min(row.area[2], row.area[3]);
+      Object.assign(element("div", "dot", e).style, { width: d + "px", height: d + "px",
+        left: (row.area[2] - d) / 2 + "px", top: (row.area[3] - d) / 2 + "px" });
+      return e;
+    },
     progressBar() { const e = element("div", "progress"); element("div", "fill", e); return e; },
     dropDownList() { return element("select", "dropdown"); },
     showList() { return element("div", "showlist"); },
@@ -297,7 +302,9 @@ var PelmoraWeb = (globalThis.PelmoraWeb = (function () {
       text.split("\n").forEach((t, i) => { const e = controls.cbcom.list.children[i]; if (e) e.title = t; });
     },
     setPortBoxTooltip(text) { controls.cbcom.field.title = text; },
-    setLamp(_, colour) { controls.coms.style.background = rgb([colour >> 16, (colour >> 8) & 255, colour & 255]); },
+    setLamp(_, colour) {
+      controls.coms.firstChild.style.background = rgb([colour >> 16, (colour >> 8) & 255, colour & 255]);
+    },
     setPortButtonCaption(text) { controls.opencom.textContent = text; },
     setColourOrderEntries(text, selected) { fill(controls.cbrgb, text, selected); },
     setFrameTimeEntries(text, selected) { fill(controls.inputcbspeed, text, selected); },
