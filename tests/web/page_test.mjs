@@ -138,6 +138,17 @@ async function chooseFile(page, file) {
   await page.waitForSelector(`.window[data-window="inputform"]:not([style*="display: none"])`);
 }
 
+// A file dropped on the page, as the browser hands it over: a File in the drop's DataTransfer.
+async function dropFile(page, file) {
+  const transfer = await page.evaluateHandle(([name, bytes]) => {
+    const t = new DataTransfer();
+    t.items.add(new File([Uint8Array.from(bytes)], name));
+    return t;
+  }, [path.basename(file.name), [...file.bytes]]);
+  await page.dispatchEvent(control("datList"), "drop", { dataTransfer: transfer });
+  await page.waitForSelector(`.window[data-window="inputform"]:not([style*="display: none"])`);
+}
+
 async function typeInto(page, name, keys) {
   await page.click(control(name), { clickCount: 3 });  // the first key typed replaces the whole text
   await page.keyboard.type(keys);
@@ -201,6 +212,13 @@ test("the whole job through the page: imports, colour order, frame time, port, s
     // Nothing imported yet.
     await page.click(control("comsend"));
     assert.deepEqual(await answerMessage(page), { title: "注意", text: T.noShows, exclamation: true });
+
+    // Two files chosen at once: the refusal, as for a cancel.
+    const [several] = await Promise.all([page.waitForEvent("filechooser"), page.click(control("open"))]);
+    assert.ok(several.isMultiple());
+    await several.setFiles([files[0].name, files[1].name]);
+    const wrongFile = { title: "注意", text: "你没有打开任何文件或找开了错误的文件!", exclamation: true };
+    assert.deepEqual(await answerMessage(page), wrongFile);
 
     // Two imports: the first as the dialog presets it, the second with typed numbers (a letter
     // typed in between is refused by the key filter).
@@ -277,9 +295,11 @@ test("the whole job through the page: imports, colour order, frame time, port, s
     assert.deepEqual(await page.$$eval(".showlist .row", (rows) => rows.map((r) => r.textContent)), ["show2.led"]);
     await sendAndCheck([show2]);
 
-    // A large show, sent whole at a real line's pace; then the line pulled out mid-download: one
+    // A large show, dropped on the page and sent whole at a real line's pace; then the line pulled out mid-download: one
     // message, the port closed.
-    await chooseFile(page, files[2].name);
+    await dropFile(page, files[2]);
+    assert.equal(await text(page, "inputformcaption"), "输入第 2 个节目参数");
+    assert.equal(await page.inputValue(control("inputdots")), "500");
     await page.click(control("inputok"));
     await sendAndCheck([show2, { file: files[2].bytes, dots: 500, frames: 40 }]);
     const chunkAnswers = await page.evaluate(() => PelmoraWeb.timings.chunkAnswers);

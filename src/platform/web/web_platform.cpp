@@ -11,8 +11,8 @@ EM_JS(void, pageTextCopy, (char* out, int size), { stringToUTF8(PelmoraWeb.text,
 EM_ASYNC_JS(void, pageMessageBox, (const char* title, const char* text, int icon), {
     await PelmoraWeb.messageBox(UTF8ToString(title), UTF8ToString(text), icon);
 });
-EM_ASYNC_JS(int, pageChooseFile, (const char* accept, const char* title), {
-    return await PelmoraWeb.chooseFile(UTF8ToString(accept), UTF8ToString(title));
+EM_ASYNC_JS(int, pageChooseFile, (const char* accept, const char* title, int several), {
+    return await PelmoraWeb.chooseFile(UTF8ToString(accept), UTF8ToString(title), several !== 0);
 });
 EM_ASYNC_JS(int, pageReadFile, (const char* name), { return await PelmoraWeb.readFile(UTF8ToString(name)); });
 EM_JS(int, pageReadLength, (), { return PelmoraWeb.lastRead.length; });
@@ -46,7 +46,7 @@ void WebMessageBox::show(const std::string& title, const std::string& text, Icon
 FileDialogResult WebFileDialog::open(const FileDialogSettings& settings) {
     // "*.led" -> ".led", what a file input accepts.
     const std::string accept = settings.filterPattern.substr(settings.filterPattern.find('.'));
-    switch (pageChooseFile(accept.c_str(), settings.title.c_str())) {
+    switch (pageChooseFile(accept.c_str(), settings.title.c_str(), settings.allowMultiSelect ? 1 : 0)) {
         case 0:
             return {FileDialogResult::Outcome::chosen, takePageText()};
         case 2:

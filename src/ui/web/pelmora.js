@@ -358,9 +358,10 @@ var PelmoraWeb = (globalThis.PelmoraWeb = (function () {
   function keep(files) {
     return [...files].map((file) => { W.files.set(file.name, file); return file.name; });
   }
-  W.chooseFile = function (accept, title) {
+  W.chooseFile = function (accept, title, several) {
     const input = document.getElementById("fileinput");
     input.accept = accept;
+    input.multiple = several;
     input.title = title;
     input.value = "";
     return new Promise((resolve) => {
