@@ -170,6 +170,11 @@ var PelmoraWeb = (globalThis.PelmoraWeb = (function () {
     document.addEventListener("click", (e) => { if (W.menu && !W.menu.contains(e.target)) closeMenu(); });
     window.addEventListener("pagehide", () => event("shutdown"));
   }
+  function listFont() {
+    W.measure = W.measure || document.createElement("canvas").getContext("2d");
+    W.measure.font = getComputedStyle(controls.datList).font;
+    return W.measure;
+  }
   const rowIndex = (e) => [...controls.datList.children].indexOf(e.target.closest(".row"));
   const selectedRow = () => [...controls.datList.children].findIndex((r) => r.classList.contains("selected"));
   function selectRow(i) {
@@ -273,12 +278,22 @@ var PelmoraWeb = (globalThis.PelmoraWeb = (function () {
         window.innerHeight, 2 * frameBorder, 2 * frameBorder + titleHeight];
     },
     setStatus(text) { controls.prossstates.textContent = text; },
-    addShowEntry(text) {
+    addShowEntry(text, height) {
       const [shown, tooltip] = text.split("\n");
       const row = element("div", "row", controls.datList);
       row.textContent = shown;
       row.title = tooltip;
+      Object.assign(row.style, { height: height + "px", lineHeight: height + "px" });
     },
+    // A row is the list's inside less 2 pixels each side; the ink is that of CJK, an underscore, descenders.
+    listMetrics() {
+      const list = controls.datList, g = listFont();
+      const ink = ["国发", "_", "gjpqy|()"].map((t) => g.measureText(t));
+      const top = Math.max(...ink.map((m) => m.actualBoundingBoxAscent));
+      const bottom = Math.max(...ink.map((m) => m.actualBoundingBoxDescent));
+      return [list.clientWidth - 4, Math.max(1, Math.ceil(top + bottom)), list.clientHeight];
+    },
+    listTextWidth: (text) => Math.ceil(listFont().measureText(text).width),
     removeShowEntry(_, i) { const r = controls.datList.children[i]; if (r) r.remove(); },
     selectShowEntry(_, i) { selectRow(i); },
     setUsedMemoryMaximum(_, max) { controls.epprom.dataset.max = max; },

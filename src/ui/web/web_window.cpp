@@ -17,6 +17,10 @@ EM_JS(void, pageView, (const char* method, const char* text, int a, int b), {
 EM_JS(void, pageFrames, (const char* placed, int* out), {
     HEAP32.set(PelmoraWeb.view.frames(UTF8ToString(placed)), out >> 2);
 });
+// datList's rows: the width of a text in the list's font, a row's width, the ink height of the
+// font's glyphs and the list's inside height.
+EM_JS(int, pageListTextWidth, (const char* text), { return PelmoraWeb.view.listTextWidth(UTF8ToString(text)); });
+EM_JS(void, pageListMetrics, (int* out), { HEAP32.set(PelmoraWeb.view.listMetrics(), out >> 2); });
 EM_JS(int, pagePreviewDpi, (), { return Math.round(96 * (window.devicePixelRatio || 1)); });
 EM_JS(void, pageOverview, (const std::uint8_t* rgb, int width, int height, int generation), {
     PelmoraWeb.view.overview(HEAPU8.slice(rgb, rgb + 3 * width * height), width, height, generation);
@@ -157,7 +161,14 @@ void WebMainView::destroyInputForm() {
 }
 
 void WebMainView::setStatus(const std::string& text) { view("setStatus", text); }
-void WebMainView::addShowEntry(const ShowEntry& entry) { view("addShowEntry", entry.text + "\n" + entry.tooltip); }
+// A row shows its path as the session's row rules say, as high as they say.
+void WebMainView::addShowEntry(const ShowEntry& entry) {
+    std::array<int, 3> m{};  // row width, ink height, inside height
+    pageListMetrics(m.data());
+    const std::string shown =
+        showListRowText(entry.text, m[0], [](std::string_view t) { return pageListTextWidth(std::string(t).c_str()); });
+    view("addShowEntry", shown + "\n" + entry.tooltip, showListRowHeight(m[1], m[2]));
+}
 void WebMainView::removeShowEntry(int position) { view("removeShowEntry", {}, position); }
 void WebMainView::selectShowEntry(int position) { view("selectShowEntry", {}, position); }
 void WebMainView::setUsedMemoryMaximum(int maximum) { view("setUsedMemoryMaximum", {}, maximum); }
