@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "led_builder.h"
-#include "session_harness.h"
 #include "same_bytes.h"
+#include "session_harness.h"
 
 namespace pelmora {
 namespace {

@@ -5,9 +5,9 @@
 #include <numeric>
 
 #include "led_builder.h"
+#include "same_bytes.h"
 #include "show/colour_order.h"
 #include "show/led_file.h"
-#include "same_bytes.h"
 
 namespace pelmora {
 namespace {
