@@ -137,6 +137,7 @@ var PelmoraWeb = (globalThis.PelmoraWeb = (function () {
       if (list.classList.toggle("open")) event("portListOpening");
     });
     field.addEventListener("input", () => event("typePortText"));
+    document.addEventListener("click", (e) => { if (!box.contains(e.target)) list.classList.remove("open"); });
     list.addEventListener("click", (e) => {
       const i = [...list.children].indexOf(e.target);
       if (i < 0) return;
