@@ -7,6 +7,10 @@
 # make windows - the Windows tool and its tests, cross-built with MinGW-w64 (in WINDOWS_DIR)
 # make windows-package - the Windows installer and the portable .zip (in WINDOWS_DIR)
 # make test-windows - the Windows tests under Wine (part of make test)
+# make web - the tool as a static page: the core and the session in WebAssembly (in WEB_DIR)
+# make test-web - the core and session tests under Node and the page in headless Chromium (part of make test)
+# make web-run - serves WEB_DIR on 127.0.0.1 and opens it in Chromium when there is a display
+# make web-package - WEB_DIR's page as a .zip for any static host
 # make bench - the benchmarks, built in Release (in BENCH_DIR); not part of make test
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -21,8 +25,10 @@ FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
 BENCH_DIR ?= build-bench
 WINDOWS_DIR ?= build-windows
+WEB_DIR ?= build-web
+WEB_PORT ?= 8625
 
-.PHONY: all deps build run test package demo test-asan fuzz fuzz-build bench windows windows-package test-windows
+.PHONY: all deps build run test package demo test-asan fuzz fuzz-build bench windows windows-package test-windows web test-web web-run web-package
 
 all: build
 
@@ -39,6 +45,7 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
 	$(MAKE) --no-print-directory test-windows
+	$(MAKE) --no-print-directory test-web
 	$(MAKE) --no-print-directory test-asan
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS)
 
@@ -64,6 +71,23 @@ windows-package: windows
 test-windows: windows
 	scripts/windows-tests $(WINDOWS_DIR)
 
+# Built with -Werror always: the page's compiler is another than the desktop's, and its warnings
+# are the first sign of code that one of the two standard libraries does not have.
+web: deps
+	emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELMORA_WERROR=ON \
+		-DPELMORA_HOST_BUILD=$(abspath $(BUILD_DIR)) $(CMAKE_FLAGS)
+	cmake --build $(WEB_DIR)
+
+# The page's browser test talks to the Linux build's controller emulator.
+test-web: build web
+	ctest --test-dir $(WEB_DIR) --output-on-failure -j2
+
+web-package: web
+	cmake --build $(WEB_DIR) --target web-package
+
+web-run: web
+	scripts/web-run $(WEB_DIR) $(WEB_PORT)
+
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S fuzz -B $(FUZZ_DIR) -G Ninja
 	cmake --build $(FUZZ_DIR)
@@ -88,3 +112,5 @@ bench: deps
 	else \
 		$(BENCH_DIR)/bench/pelmora-bench; \
 	fi
+	$(MAKE) --no-print-directory web
+	node bench/web_bench.mjs --page $(WEB_DIR) --emulator $(BENCH_DIR)/tools/controller-emulator/controller-emulator

@@ -3,7 +3,7 @@
 windows can draw, under a family name of its own.
 
 usage: font_subset.py --font FONT.ttc --face-number N --family NAME --out OUT.ttf
-                      --chars-out CHARS.txt SOURCE...
+                      --chars-out CHARS.txt [--flavor woff2] SOURCE...
 
 The characters are every code point from U+0080 up in the given source files (texts, layout
 tables, and comments too: a few glyphs more cost nothing, a text forgotten costs empty boxes),
@@ -78,12 +78,13 @@ def main():
     parser.add_argument("--family", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--chars-out", required=True)
+    parser.add_argument("--flavor", choices=["woff2"], help="a web font instead of a TrueType file")
     parser.add_argument("sources", nargs="+")
     args = parser.parse_args()
 
     text = characters(args.sources)
     # What the font is made from, beside the characters: a change of font, face or name remakes it.
-    stamp = hashlib.sha256("\n".join([text, args.font, str(args.face_number), args.family,
+    stamp = hashlib.sha256("\n".join([text, args.font, str(args.face_number), args.family, str(args.flavor),
                                       open(__file__, "rb").read().hex()]).encode()).hexdigest()
     stamp_path = args.out + ".stamp"
     if (os.path.exists(args.out) and os.path.exists(args.chars_out) and os.path.exists(stamp_path)
@@ -118,6 +119,7 @@ def main():
               " ".join("U+%04X" % ord(c) for c in missing)), file=sys.stderr)
 
     rename(font, args.family, source_family, args.font)
+    font.flavor = args.flavor
     font.save(args.out)
     with open(args.chars_out, "w", encoding="utf-8") as f:
         f.write(text + "\n")

@@ -54,6 +54,8 @@ public:
     virtual ~SerialPort() = default;
 
     virtual void setListener(Listener* listener) = 0;
+    // False where this system can reach no serial port at all (a browser without Web Serial).
+    virtual bool reachable() const { return true; }
 
     virtual void setPortNumber(int number) = 0;  // COMn, n from 1; 0 is no port
     virtual void setSettings(const LineSettings& settings) = 0;

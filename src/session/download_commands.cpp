@@ -15,6 +15,11 @@ void Session::togglePort() {
         closeSequence();
         return;
     }
+    if (!platform_.port.reachable()) {
+        view_.setStatus(text(texts::noSerialInBrowser));
+        platform_.messages.show(text(texts::failed), text(texts::noSerialInBrowser), MessageBox::Icon::none);
+        return;
+    }
     if (openSequence()) return;
     // Every failure of the open sequence ends here, with the one message.
     view_.setLamp(lampOff);

@@ -38,7 +38,7 @@ void Session::startUp() {
     view_.setProgressVisible(false);
     view_.setUsedMemoryMaximum(controllerCapacity);
     refreshUsedMemory();
-    view_.setStatus("");
+    view_.setStatus(platform_.port.reachable() ? std::string() : std::string(texts::noSerialInBrowser));
     portPosition_ = 0;
     view_.setPortEntries(portEntries(), portPosition_);
     view_.setLamp(lampOff);

@@ -1,9 +1,9 @@
 #include "session/texts.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include "platform/file_system.h"
+#include "show/decimal.h"
 #include "platform/serial_port.h"
 
 namespace pelmora::texts {
@@ -13,6 +13,18 @@ std::string withSystemText(std::string_view text, const std::string& systemText)
     return std::string(text) + (systemText.empty() ? "" : " (" + systemText + ")");
 }
 }  // namespace
+
+std::string usbPortDescription(int vendorId, int productId) {
+    if (vendorId < 0 || productId < 0) return "串口";
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string text = "USB 串口 ";
+    for (int value : {vendorId, productId}) {
+        for (int shift = 12; shift >= 0; shift -= 4) text += hex[(value >> shift) & 0xF];
+        text += ':';
+    }
+    text.pop_back();
+    return text;
+}
 
 std::string_view portFailureTooltip(PortFailure failure) {
     switch (failure) {
@@ -57,12 +69,7 @@ std::string fileFailure(FileFailure failure, const std::string& systemText) {
     }
 }
 
-std::string seconds(std::int64_t ms) {
-    char text[32];
-    const auto [end, error] =
-        std::to_chars(text, text + sizeof text, static_cast<double>(ms) / 1000.0, std::chars_format::fixed, 1);
-    return error == std::errc() ? std::string(text, end) : std::to_string(ms / 1000);
-}
+std::string seconds(std::int64_t ms) { return fixedDecimal(static_cast<double>(ms) / 1000.0, 1); }
 
 std::string controllerSilent(std::int64_t waitedMs, std::int64_t ignoredBytes) {
     std::string text = "控制器已经 " + seconds(waitedMs) + " 秒没有发出请求";

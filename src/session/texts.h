@@ -68,6 +68,14 @@ inline constexpr std::string_view fileDialogTitle = "打开led文件";
 inline constexpr std::string_view fileFilterName = "dat files (*.led)";
 inline constexpr std::string_view fileFilterPattern = "*.led";
 
+// The page in a browser: a browser that cannot reach a serial port, an entry of cbcom whose port is
+// still to be chosen in the browser's own chooser, and one that was chosen (its USB numbers).
+inline constexpr std::string_view noSerialInBrowser =
+    "此浏览器无法访问串口: 请用电脑版的 Chrome、Edge 或 Opera (89 及以上版本), 或 Firefox (151 及以上版本) 打开本页。"
+    "导入、预览和生成映像仍可使用。";
+inline constexpr std::string_view choosePortTooltip = "点击打开串口后, 在浏览器的窗口中选择串口设备";
+std::string usbPortDescription(int vendorId, int productId);  // "USB 串口 1A86:7523"; "串口" with none
+
 // Status lines.
 inline constexpr std::string_view sending = "开始发送中......";
 inline constexpr std::string_view sent = "所有数据已经发送到控制器中.";

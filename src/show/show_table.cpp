@@ -1,10 +1,10 @@
 #include "show/show_table.h"
 
-#include <charconv>
 #include <cstring>
 #include <limits>
 
 #include "show/colour_order.h"
+#include "show/decimal.h"
 #include "show/led_file.h"
 
 namespace pelmora {
@@ -157,13 +157,8 @@ bool ShowTable::consistent() const {
 }
 
 std::string usedMemoryText(std::int32_t usedBytes) {
-    // to_chars, not printf: the text must not follow the user's locale (no decimal comma).
-    char text[32];
     const double percent = static_cast<double>(usedBytes) / controllerCapacity * 100.0;
-    auto [end, ec] = std::to_chars(text, text + sizeof text - 1, percent, std::chars_format::fixed, 2);
-    if (ec != std::errc{}) return "0.00%";
-    *end++ = '%';
-    return {text, end};
+    return fixedDecimal(percent, 2) + "%";
 }
 
 }  // namespace pelmora

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "led_builder.h"
+#include "same_bytes.h"
 
 namespace pelmora {
 namespace {
@@ -50,7 +51,7 @@ TEST(MemoryImage, AFullTableGivesEBDA) {
     EXPECT_EQ(image.sendBuffer[0], 0xEB);
     EXPECT_EQ(image.sendBuffer[1], 0xDA);
     EXPECT_EQ(image.sendBuffer[3], 0x1E);  // 300 ms
-    EXPECT_TRUE(std::ranges::equal(table.showPixels(1), std::span(image.imageBuffer).first(60378)));
+    EXPECT_TRUE(sameBytes(table.showPixels(1), std::span(image.imageBuffer).first(60378)));
 }
 
 TEST(MemoryImage, RecordsOfAbsentShowsStayZero) {

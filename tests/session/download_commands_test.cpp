@@ -4,6 +4,7 @@
 
 #include "expected_image.h"
 #include "led_builder.h"
+#include "session/texts.h"
 #include "session_harness.h"
 
 namespace pelmora {
@@ -121,6 +122,36 @@ TEST_F(PortControlTest, APortThatVanishesIsClosedAndReportedOnce) {
     EXPECT_FALSE(view.progressVisible);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "不存在该串口,请重新选择.");
+}
+
+// A browser without Web Serial: the status line says so from the start, and so does the port
+// button, without touching the port; importing and sending's own refusals stay as they are.
+TEST_F(PortControlTest, WithoutSerialPortsTheStatusLineAndThePortButtonSaySo) {
+    const std::string noSerial =
+        "此浏览器无法访问串口: 请用电脑版的 Chrome、Edge 或 Opera (89 及以上版本), "
+        "或 Firefox (151 及以上版本) 打开本页。导入、预览和生成映像仍可使用。";
+    port.reaches = false;
+    session.startUp();  // COM1 chosen again
+    EXPECT_EQ(view.status, noSerial);
+    view.setStatus("");
+    toggle();
+    EXPECT_EQ(view.status, noSerial);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "出错了!");
+    EXPECT_EQ(messages.shown[0].text, noSerial);
+    EXPECT_TRUE(port.calls.empty());
+    EXPECT_FALSE(port.isOpen());
+    fill(3);
+    session.send();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text, "COM1串口没有打开或被占用了, 请换另一个串口或关闭占用该串口的程序。");
+}
+
+TEST(UsbPortDescription, NamesVendorAndProductInHex) {
+    EXPECT_EQ(texts::usbPortDescription(0x1A86, 0x7523), "USB 串口 1A86:7523");
+    EXPECT_EQ(texts::usbPortDescription(0x0403, 0x6001), "USB 串口 0403:6001");
+    EXPECT_EQ(texts::usbPortDescription(0xFFFF, 0), "USB 串口 FFFF:0000");
+    EXPECT_EQ(texts::usbPortDescription(-1, -1), "串口");  // not a USB adapter
 }
 
 TEST_F(DownloadCommandsTest, SendWritesTheStartByteAndShowsProgress) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "led_builder.h"
+#include "same_bytes.h"
 #include "session_harness.h"
 
 namespace pelmora {
@@ -217,7 +218,7 @@ TEST_F(ImportTest, NumbersBeyondTheFileAreRefusedAndTheDialogStaysForCorrection)
         EXPECT_EQ(table.usedBytes(), 60);
         EXPECT_EQ(view.entries.size(), 1u);
     }
-    EXPECT_TRUE(std::ranges::equal(table.slot(1), before));
+    EXPECT_TRUE(sameBytes(table.slot(1), before));
     // Corrected numbers then go through.
     typeNumber(session, view, NumberField::frames, "10");
     typeNumber(session, view, NumberField::dots, "100");

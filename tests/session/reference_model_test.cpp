@@ -12,6 +12,7 @@
 #include <random>
 
 #include "led_builder.h"
+#include "same_bytes.h"
 #include "session_harness.h"
 #include "show_model.h"
 
@@ -244,8 +245,7 @@ private:
         ASSERT_EQ(view_.sizeText, model_.usedText());
         for (std::size_t i = 0; i < model_.shows.size(); ++i) {
             ASSERT_EQ(view_.entries[i], model_.shows[i].path);
-            ASSERT_TRUE(std::ranges::equal(table.showPixels(static_cast<int>(i) + 1), model_.pixels(i)))
-                << "show " << i + 1;
+            ASSERT_TRUE(sameBytes(table.showPixels(static_cast<int>(i) + 1), model_.pixels(i))) << "show " << i + 1;
         }
     }
 

@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "led_builder.h"
+#include "same_bytes.h"
 #include "show/colour_order.h"
 #include "show/led_file.h"
 
@@ -172,8 +173,8 @@ TEST(ShowTable, RemovalMovesTheLaterShowsDownWithTheirBytes) {
     EXPECT_EQ(table.showFrames(1), 2);
     EXPECT_EQ(table.showColourOrder(1), 2);
     EXPECT_EQ(table.showColourOrder(2), 5);
-    EXPECT_TRUE(std::ranges::equal(table.showPixels(1), second));
-    EXPECT_TRUE(std::ranges::equal(table.showPixels(2), third));
+    EXPECT_TRUE(sameBytes(table.showPixels(1), second));
+    EXPECT_TRUE(sameBytes(table.showPixels(2), third));
     EXPECT_TRUE(table.consistent());
 }
 
@@ -192,7 +193,7 @@ TEST(ShowTable, RemovingTheLastOrOnlyShowAndRemovingNothing) {
     EXPECT_EQ(table.usedBytes(), 900);
     EXPECT_EQ(table.showOffset(1), 338);
     EXPECT_EQ(table.showOffset(2), 938);
-    EXPECT_TRUE(std::ranges::equal(table.showPixels(1), first));
+    EXPECT_TRUE(sameBytes(table.showPixels(1), first));
 
     ASSERT_TRUE(table.remove(0));
     ASSERT_TRUE(table.remove(0));
@@ -223,7 +224,7 @@ TEST(ShowTable, ReorderingFromTheSlotEqualsImportingInTheNewOrder) {
             ASSERT_EQ(reordered.append(7, 5, file, from), ShowTable::AppendResult::added);
             ASSERT_EQ(direct.append(7, 5, file, to), ShowTable::AppendResult::added);
             reordered.reorder(1, to);
-            EXPECT_TRUE(std::ranges::equal(reordered.showPixels(1), direct.showPixels(1))) << from << " -> " << to;
+            EXPECT_TRUE(sameBytes(reordered.showPixels(1), direct.showPixels(1))) << from << " -> " << to;
             EXPECT_EQ(reordered.showColourOrder(1), to);
         }
     }

@@ -60,6 +60,7 @@ public:
 class FakeSerialPort : public SerialPort {
 public:
     void setListener(Listener* l) override { listener = l; }
+    bool reachable() const override { return reaches; }
     void setPortNumber(int number) override {
         calls.push_back("port " + std::to_string(number));
         portNumber = number;
@@ -105,6 +106,7 @@ public:
     }
 
     Listener* listener = nullptr;
+    bool reaches = true;                           // whether this system has serial ports at all
     bool opens = true;                             // whether open() succeeds
     PortFailure failsWith = PortFailure::missing;  // and why not
     int portNumber = 0;

@@ -13,11 +13,11 @@ import tempfile
 from fontTools.ttLib import TTFont
 
 
-def run(script, font, folder, sources):
-    out = os.path.join(folder, "out.ttf")
+def run(script, font, folder, sources, extra=(), name="out.ttf"):
+    out = os.path.join(folder, name)
     chars = os.path.join(folder, "chars.txt")
     subprocess.run(["/usr/bin/python3", script, "--font", font, "--face-number", "0",
-                    "--family", "Test Song", "--out", out, "--chars-out", chars] + sources,
+                    "--family", "Test Song", "--out", out, "--chars-out", chars, *extra] + sources,
                    check=True, stdout=subprocess.DEVNULL)
     return out, chars
 
@@ -57,6 +57,14 @@ def main():
         run(script, font, folder, [source, again])
         if os.stat(out).st_mtime == 1 or ord("发") not in TTFont(out).getBestCmap():
             failures.append("a new character did not remake the font")
+
+        # The page's web font: the same glyphs and family, in a WOFF2 container.
+        web, _ = run(script, font, folder, [source, again], ["--flavor", "woff2"], "out.woff2")
+        with open(web, "rb") as f:
+            if f.read(4) != b"wOF2":
+                failures.append("the web font is no WOFF2 file")
+        if ord("发") not in TTFont(web).getBestCmap() or TTFont(web)["name"].getDebugName(1) != "Test Song":
+            failures.append("the web font lacks the characters or the family")
 
     for failure in failures:
         print("FAIL:", failure)
